@@ -1,0 +1,16 @@
+option(RUVEMO_BUILD_TESTS "Build the test suite" ON)
+option(RUVEMO_BUILD_BENCH "Build the benchmark programs" ON)
+option(RUVEMO_BUILD_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+set(RUVEMO_SANITIZE "" CACHE STRING "Sanitizers: empty, 'address,undefined' or 'thread'")
+
+if(RUVEMO_SANITIZE)
+  add_compile_options(-fsanitize=${RUVEMO_SANITIZE} -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=${RUVEMO_SANITIZE})
+  if(RUVEMO_SANITIZE MATCHES "undefined")
+    add_compile_options(-fno-sanitize-recover=undefined)
+  endif()
+endif()
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+endif()
