@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -40,3 +41,11 @@ std::string LocalAppDataFolder() { return EnvOr("XDG_DATA_HOME", HomeFolder() + 
 std::string ConfigFolder() { return EnvOr("XDG_CONFIG_HOME", HomeFolder() + "/.config"); }
 
 std::string TempFolder() { return EnvOr("TMPDIR", "/tmp"); }
+
+std::string VhidBusFolder() {
+  const char* explicitDir = std::getenv("RUVEMO_VHID_DIR");
+  if (explicitDir != nullptr && *explicitDir != '\0') return explicitDir;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && *runtime != '\0') return std::string(runtime) + "/ruvemo-vhid";
+  return "/tmp/ruvemo-vhid-" + std::to_string(::getuid());
+}

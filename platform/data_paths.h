@@ -18,3 +18,7 @@ std::string ConfigFolder();
 
 // $TMPDIR, else /tmp.
 std::string TempFolder();
+
+// The folder of the virtual HID bus: $RUVEMO_VHID_DIR when set, else
+// $XDG_RUNTIME_DIR/ruvemo-vhid, else /tmp/ruvemo-vhid-<uid>.
+std::string VhidBusFolder();
