@@ -27,8 +27,12 @@ function(ruvemo_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
   include(GoogleTest)
-  set(props TIMEOUT 120 ENVIRONMENT
-      "QT_QPA_PLATFORM=offscreen;RUVEMO_SOURCE_DIR=${PROJECT_SOURCE_DIR};RUVEMO_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  # Test discovery keeps only the first entry of an environment list, so the
+  # folders reach the tests as compile definitions (and from scripts/test also
+  # as RUVEMO_SOURCE_DIR and RUVEMO_BINARY_DIR in the environment).
+  target_compile_definitions(${name} PRIVATE RUVEMO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                                             RUVEMO_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(props TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
   endif()
