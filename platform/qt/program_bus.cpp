@@ -5,7 +5,8 @@
 
 #include "platform/debug_output.h"
 
-CProgramBus::CProgramBus(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(bus) {}
+CProgramBus::CProgramBus(QDBusConnection bus, QString service, QObject* parent)
+    : QObject(parent), bus_(bus), service_(std::move(service)) {}
 
 CProgramBus::~CProgramBus() { Release(); }
 
@@ -25,7 +26,7 @@ CProgramBus::Claim CProgramBus::ClaimInstance() {
   QDBusConnectionInterface* daemon = bus_.interface();
   if (daemon == nullptr) return Claim::kNoBus;
   const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-      daemon->registerService(kProgramBusService, QDBusConnectionInterface::DontQueueService,
+      daemon->registerService(service_, QDBusConnectionInterface::DontQueueService,
                               QDBusConnectionInterface::DontAllowReplacement);
   if (!reply.isValid()) {
     DebugOutputF("D-Bus: name request failed: %s", qPrintable(reply.error().message()));
@@ -34,7 +35,7 @@ CProgramBus::Claim CProgramBus::ClaimInstance() {
   }
   if (reply.value() == QDBusConnectionInterface::ServiceRegistered) {
     owns_name_ = true;
-    DebugOutputF("软件标示：%s", kProgramBusService);
+    DebugOutputF("软件标示：%s", qPrintable(service_));
     return Claim::kFirst;
   }
   if (owns_object_) {
@@ -46,7 +47,7 @@ CProgramBus::Claim CProgramBus::ClaimInstance() {
 
 void CProgramBus::Release() {
   if (owns_name_) {
-    if (bus_.interface() != nullptr) bus_.interface()->unregisterService(kProgramBusService);
+    if (bus_.interface() != nullptr) bus_.interface()->unregisterService(service_);
     owns_name_ = false;
   }
   if (owns_object_) {
@@ -63,10 +64,11 @@ void CProgramBus::BroadcastLightControl(int wParam, int lParam) {
   bus_.send(signal);
 }
 
-bool CProgramBus::ActivateRunningInstance(QDBusConnection bus, int timeoutMs) {
+bool CProgramBus::ActivateRunningInstance(QDBusConnection bus, int timeoutMs,
+                                          const QString& service) {
   if (!bus.isConnected()) return false;
-  QDBusMessage call = QDBusMessage::createMethodCall(kProgramBusService, kProgramBusPath,
-                                                     kProgramBusInterface, "Activate");
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(service, kProgramBusPath, kProgramBusInterface, "Activate");
   const QDBusMessage reply = bus.call(call, QDBus::Block, timeoutMs);
   return reply.type() == QDBusMessage::ReplyMessage;
 }

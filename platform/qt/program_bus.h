@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QObject>
+#include <QString>
 
 inline constexpr char kProgramBusService[] = "org.ruvemo.Brivo75";
 inline constexpr char kProgramBusPath[] = "/org/ruvemo/Brivo75";
@@ -42,7 +43,9 @@ class CProgramBus : public QObject {
     kNoBus,      // no session bus: run as the only instance
   };
 
-  explicit CProgramBus(QDBusConnection bus, QObject* parent = nullptr);
+  // service: the well-known name to own; tests pass names of their own.
+  explicit CProgramBus(QDBusConnection bus, QString service = kProgramBusService,
+                       QObject* parent = nullptr);
   ~CProgramBus() override;
 
   // Serves the object and takes the well-known name, in that order, so that a
@@ -60,7 +63,8 @@ class CProgramBus : public QObject {
 
   // A second start: asks the owner of the name to come forward. Returns false
   // when nobody answered within timeoutMs.
-  static bool ActivateRunningInstance(QDBusConnection bus, int timeoutMs);
+  static bool ActivateRunningInstance(QDBusConnection bus, int timeoutMs,
+                                      const QString& service = kProgramBusService);
 
  public Q_SLOTS:
   // The methods of the interface (called by other programs over the bus).
@@ -80,6 +84,7 @@ class CProgramBus : public QObject {
   void Game(GameMessage which, int wParam, int lParam);
 
   QDBusConnection bus_;
+  QString service_;
   IProgramBusHandler* handler_ = nullptr;
   bool owns_object_ = false;
   bool owns_name_ = false;

@@ -17,6 +17,12 @@
 
 namespace {
 
+// A name of this test program's own, so that test programs running side by
+// side on the bus never meet.
+QString TestService() {
+  return QString("org.ruvemo.Test.P%1").arg(QCoreApplication::applicationPid());
+}
+
 struct RecordingHandler : IProgramBusHandler {
   std::vector<std::string> calls;
   void OnInstanceMessage(int w, int l) override { Add("instance", w, l); }
@@ -45,7 +51,7 @@ QDBusMessage CallFromOutside(QDBusConnection client, const char* method, QVarian
   QDBusMessage reply;
   std::atomic<bool> done{false};
   std::thread caller([&] {
-    QDBusMessage call = QDBusMessage::createMethodCall(kProgramBusService, kProgramBusPath,
+    QDBusMessage call = QDBusMessage::createMethodCall(TestService(), kProgramBusPath,
                                                        kProgramBusInterface, method);
     call.setArguments(args);
     reply = client.call(call, QDBus::Block, 2000);
@@ -65,21 +71,21 @@ class ProgramBusTest : public ::testing::Test {
 };
 
 TEST_F(ProgramBusTest, OnlyOneOwnerAndTheSecondStartReachesTheFirst) {
-  CProgramBus first(QDBusConnection::sessionBus());
+  CProgramBus first(QDBusConnection::sessionBus(), TestService());
   RecordingHandler handler;
   first.SetHandler(&handler);
   ASSERT_EQ(first.ClaimInstance(), CProgramBus::Claim::kFirst);
 
   QDBusConnection other = OtherClient("second-start");
   {
-    CProgramBus second(other);
+    CProgramBus second(other, TestService());
     EXPECT_EQ(second.ClaimInstance(), CProgramBus::Claim::kOtherRuns);
     EXPECT_FALSE(second.OwnsName());
   }
   bool answered = false;
   std::atomic<bool> done{false};
   std::thread starter([&] {
-    answered = CProgramBus::ActivateRunningInstance(other, 1000);
+    answered = CProgramBus::ActivateRunningInstance(other, 1000, TestService());
     done = true;
   });
   SpinUntil([&] { return done.load(); });
@@ -89,7 +95,7 @@ TEST_F(ProgramBusTest, OnlyOneOwnerAndTheSecondStartReachesTheFirst) {
 
   // Once the first gives the name back, the next start is the first again.
   first.Release();
-  CProgramBus next(other);
+  CProgramBus next(other, TestService());
   EXPECT_EQ(next.ClaimInstance(), CProgramBus::Claim::kFirst);
   next.Release();
   QDBusConnection::disconnectFromBus("second-start");
@@ -97,7 +103,7 @@ TEST_F(ProgramBusTest, OnlyOneOwnerAndTheSecondStartReachesTheFirst) {
 
 TEST_F(ProgramBusTest, NobodyToActivateAnswersFalseQuickly) {
   QDBusConnection other = OtherClient("lonely-start");
-  EXPECT_FALSE(CProgramBus::ActivateRunningInstance(other, 500));
+  EXPECT_FALSE(CProgramBus::ActivateRunningInstance(other, 500, TestService()));
   QDBusConnection::disconnectFromBus("lonely-start");
 }
 
@@ -108,7 +114,7 @@ TEST_F(ProgramBusTest, WithoutABusTheProgramRunsAlone) {
 }
 
 TEST_F(ProgramBusTest, MethodsReachTheHandlerWithTheirArguments) {
-  CProgramBus program(QDBusConnection::sessionBus());
+  CProgramBus program(QDBusConnection::sessionBus(), TestService());
   RecordingHandler handler;
   program.SetHandler(&handler);
   ASSERT_EQ(program.ClaimInstance(), CProgramBus::Claim::kFirst);
@@ -154,7 +160,7 @@ class SignalSink : public QObject {
 };
 
 TEST_F(ProgramBusTest, LightControlBroadcastIsASignal) {
-  CProgramBus program(QDBusConnection::sessionBus());
+  CProgramBus program(QDBusConnection::sessionBus(), TestService());
   ASSERT_EQ(program.ClaimInstance(), CProgramBus::Claim::kFirst);
   QDBusConnection other = OtherClient("listener");
   SignalSink sink;
