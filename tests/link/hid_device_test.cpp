@@ -329,12 +329,14 @@ TEST_P(BlockedReadTest, EndsWithinFiftyMilliseconds) {
   }
 }
 
+std::string WakerName(const ::testing::TestParamInfo<Waker>& info) {
+  static const char* const kNames[] = {"CancelEvent", "Close", "ReOpen", "NodeRemoved"};
+  return kNames[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Wakers, BlockedReadTest,
                          ::testing::Values(Waker::CancelEvent, Waker::Close, Waker::ReOpen,
                                            Waker::NodeRemoved),
-                         [](const ::testing::TestParamInfo<Waker>& info) {
-                           const char* names[] = {"CancelEvent", "Close", "ReOpen", "NodeRemoved"};
-                           return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         WakerName);
 
 }  // namespace
