@@ -91,3 +91,22 @@ class TempBusFolder {
  private:
   std::string path_;
 };
+
+// A command report as the protocol defines it: report id 4, the 16-bit sum of
+// bytes 3 to 63 in bytes 1 (low) and 2 (high), command in 3, chunk length in
+// 4, offset in 5 (low) and 6 (high), 0 in 7, data from byte 8.
+inline std::vector<uint8_t> CommandReport(uint8_t command, uint8_t length = 0, uint16_t offset = 0,
+                                          const std::vector<uint8_t>& data = {}) {
+  std::vector<uint8_t> r(64, 0);
+  r[0] = 0x04;
+  r[3] = command;
+  r[4] = length;
+  r[5] = static_cast<uint8_t>(offset & 0xFF);
+  r[6] = static_cast<uint8_t>(offset >> 8);
+  for (size_t i = 0; i < data.size() && 8 + i < 64; ++i) r[8 + i] = data[i];
+  unsigned sum = 0;
+  for (size_t i = 3; i < 64; ++i) sum += r[i];
+  r[1] = static_cast<uint8_t>(sum & 0xFF);
+  r[2] = static_cast<uint8_t>((sum >> 8) & 0xFF);
+  return r;
+}
