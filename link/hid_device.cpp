@@ -191,7 +191,7 @@ bool CHidDevice::ReadDeviceInformation(const HidNodeInfo& info) {
       item.isButtonData = true;
       item.usagePage = b.usagePage;
       item.reportId = b.reportId;
-      item.usageMin = b.isRange ? b.usageMin : b.usageMin;
+      item.usageMin = b.usageMin;
       item.usageMax = b.isRange ? b.usageMax : b.usageMin;
       item.maxUsageListLength = HidMaxUsageListLength(preparsed_, type, b.usagePage);
       item.usageList.assign(item.maxUsageListLength, 0);
