@@ -1,8 +1,7 @@
 #include "devices/interface_catalogue.h"
 
-#include <cctype>
-
 #include "devices/device_kind.h"
+#include "link/hid_path.h"
 #include "platform/usb_ids.h"
 
 namespace {
@@ -24,30 +23,6 @@ InterfaceEntry Row(uint16_t vendor, uint16_t product, uint16_t interfaceNumber, 
   e.hasPartner = hasPartner;
   e.partnerIndex = partner;
   return e;
-}
-
-uint16_t ParseHexAfter(std::string_view path, std::string_view marker) {
-  if (path.size() < marker.size()) return 0;
-  for (size_t i = 0; i + marker.size() <= path.size(); ++i) {
-    bool match = true;
-    for (size_t k = 0; k < marker.size() && match; ++k)
-      match = std::tolower(static_cast<unsigned char>(path[i + k])) == marker[k];
-    if (!match) continue;
-    uint32_t value = 0;
-    for (size_t p = i + marker.size(); p < path.size(); ++p) {
-      const int c = std::tolower(static_cast<unsigned char>(path[p]));
-      int digit;
-      if (c >= '0' && c <= '9')
-        digit = c - '0';
-      else if (c >= 'a' && c <= 'f')
-        digit = c - 'a' + 10;
-      else
-        break;
-      value = (value << 4) | static_cast<uint32_t>(digit);
-    }
-    return static_cast<uint16_t>(value);
-  }
-  return 0;
 }
 
 bool SameLocation(const InterfaceEntry& a, const InterfaceEntry& b) {
@@ -103,10 +78,18 @@ const std::array<ProductEntry, 4> kProducts = {{
 }};
 // clang-format on
 
-uint16_t ParseVid(std::string_view path) { return ParseHexAfter(path, "vid_"); }
-uint16_t ParsePid(std::string_view path) { return ParseHexAfter(path, "pid_"); }
-uint16_t ParseInterfaceNumber(std::string_view path) { return ParseHexAfter(path, "&mi_"); }
-uint16_t ParseCollectionNumber(std::string_view path) { return ParseHexAfter(path, "&col"); }
+uint16_t ParseVid(std::string_view path) {
+  return static_cast<uint16_t>(ParseHexAfter(path, "vid_"));
+}
+uint16_t ParsePid(std::string_view path) {
+  return static_cast<uint16_t>(ParseHexAfter(path, "pid_"));
+}
+uint16_t ParseInterfaceNumber(std::string_view path) {
+  return static_cast<uint16_t>(ParseHexAfter(path, "&mi_"));
+}
+uint16_t ParseCollectionNumber(std::string_view path) {
+  return static_cast<uint16_t>(ParseHexAfter(path, "&col"));
+}
 
 bool SameInterface(const InterfaceEntry& a, const InterfaceEntry& b) {
   return SameLocation(a, b) && a.kind == b.kind && a.role == b.role && a.usagePage == b.usagePage &&

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "sim/simulator.h"
-#include "tests/link/bus_fixture.h"
+#include "tests/support/bus_folder_fixture.h"
 #include "tests/support/debug_capture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "link/hid_path.h"
 #include "sim/vhid_node.h"
-#include "tests/link/bus_fixture.h"
+#include "tests/support/bus_folder_fixture.h"
 #include "tests/link/hid_fixtures.h"
 
 namespace {

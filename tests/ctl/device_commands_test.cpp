@@ -1,0 +1,153 @@
+// ruvemoctl's device commands as a separate process against the simulator on
+// a private bus.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <regex>
+#include <string>
+
+#include "sim/simulator.h"
+#include "tests/support/bus_folder_fixture.h"
+
+namespace {
+
+struct CtlRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CtlDeviceTest : public BusFolderTest {
+ protected:
+  void SetUp() override {
+    BusFolderTest::SetUp();
+    SimulatorOptions options;
+    options.busFolder = Folder();
+    options.timing = false;
+    sim_ = std::make_unique<CSimulator>(options);
+  }
+  void TearDown() override {
+    sim_.reset();
+    BusFolderTest::TearDown();
+  }
+
+  CtlRun Run(const std::string& arguments) {
+    const std::string errFile = Folder() + "/stderr.txt";
+    const std::string command =
+        std::string(RUVEMO_BINARY_DIR) + "/bin/ruvemoctl " + arguments + " 2>" + errFile;
+    CtlRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    std::array<char, 512> chunk{};
+    size_t n;
+    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
+      run.out.append(chunk.data(), n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (FILE* err = std::fopen(errFile.c_str(), "r")) {
+      while ((n = std::fread(chunk.data(), 1, chunk.size(), err)) > 0)
+        run.err.append(chunk.data(), n);
+      std::fclose(err);
+    }
+    return run;
+  }
+
+  static std::string Hex(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    char b[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      std::snprintf(b, sizeof b, "%02x", bytes[i]);
+      text += (i ? " " : "") + std::string(b);
+    }
+    return text + "\n";
+  }
+
+  std::unique_ptr<CSimulator> sim_;
+};
+
+TEST_F(CtlDeviceTest, ListShowsEveryPresentCatalogueInterface) {
+  ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
+  ASSERT_TRUE(sim_->Plug(SimProduct::Headset));
+  const CtlRun run = Run("list");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::regex_search(
+      run.out, std::regex(R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)")))
+      << run.out;
+  EXPECT_TRUE(std::regex_search(
+      run.out, std::regex(R"(&col03 +1a2b +5055 +1 +3 +000c +1 +keyboard +event)")))
+      << run.out;
+  EXPECT_TRUE(
+      std::regex_search(run.out, std::regex(R"(0c76 +1630 +3 +0 +000c +1 +headset +command)")))
+      << run.out;
+  // The keyboard's boot and mouse collections are not catalogue interfaces.
+  EXPECT_EQ(run.out.find("&col01"), std::string::npos) << run.out;
+}
+
+TEST_F(CtlDeviceTest, InfoWiredAndThroughTheReceiver) {
+  ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
+  const std::string expected = Hex(sim_->Memory(SimProduct::Keyboard, SimArea::Info));
+  CtlRun run = Run("info keyboard");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, expected);
+
+  ASSERT_TRUE(sim_->SetConnection(SimProduct::Keyboard, true));
+  ASSERT_FALSE(sim_->CablePlugged(SimProduct::Keyboard));
+  run = Run("--trace info keyboard");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, expected);
+  EXPECT_NE(run.err.find("命令"), std::string::npos) << "--trace shows the exchange";
+
+  // Behind an unreachable receiver the command fails with the receiver's code.
+  sim_->SetReachable(SimProduct::Keyboard, false);
+  run = Run("info keyboard");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("-101"), std::string::npos) << run.err;
+}
+
+TEST_F(CtlDeviceTest, ReadParamsAndRaw) {
+  ASSERT_TRUE(sim_->Plug(SimProduct::Mouse));
+  ASSERT_TRUE(sim_->SetMemory(SimProduct::Mouse, SimArea::Parameters, 31, {0x11, 0x22, 0x33}));
+  CtlRun run = Run("read-params mouse 31 3");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "11 22 33\n");
+
+  // BeginConfig by hand: checksum 0x0001 over bytes 3..63.
+  run = Run("raw mouse 04010001");
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The reply: report id 4 and the echo of the command (its checksum is the device's own).
+  EXPECT_TRUE(std::regex_search(run.out, std::regex("^04 [0-9a-f]{2} [0-9a-f]{2} 01 "))) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), ' '), 63);
+}
+
+TEST_F(CtlDeviceTest, ExitStatusTellsAbsentFromFailed) {
+  struct Case {
+    const char* args;
+    int status;
+  } cases[] = {
+      {"info mouse", 1},           // nothing plugged
+      {"info toaster", 2},         // not a device
+      {"read-params pad x 3", 2},  // bad number (checked after the device is found)
+      {"raw keyboard 0g", 2},      // bad hex
+  };
+  ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
+  ASSERT_TRUE(sim_->Plug(SimProduct::Pad));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const CtlRun run = Run(c.args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_FALSE(run.err.empty());
+  }
+  SimFault fault;
+  fault.kind = SimFault::Kind::Status;
+  fault.command = 0x03;
+  fault.status = 0xFE;
+  sim_->InjectFault(SimProduct::Keyboard, fault);
+  const CtlRun run = Run("info keyboard");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("-103"), std::string::npos) << run.err;
+}
+
+}  // namespace
