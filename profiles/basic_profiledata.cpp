@@ -44,7 +44,8 @@ Json::Value CBasicProfiledata::LoadInto(Json::Value& target, const std::string& 
   if (!section.isObject()) {
     const Json::Value def = ReadJson(defaultProfilePath_);
     section = JElement(JMember(def, "Device"), Index());
-    if (!JMember(doc, "Device").isArray()) JSetMember(doc, "Device") = Json::Value(Json::arrayValue);
+    if (!JMember(doc, "Device").isArray())
+      JSetMember(doc, "Device") = Json::Value(Json::arrayValue);
     JSetElement(JSetMember(doc, "Device"), Index()) = section;
     WriteJson(path, doc);
   }
@@ -159,8 +160,8 @@ Json::Value CBasicProfiledata::LoadLightLibrary(const std::string& path) {
 std::vector<EffectStepRecord> CBasicProfiledata::GetCustomEffect() {
   std::vector<EffectStepRecord> steps;
   if (!lightLibrary_.isNull()) {
-    const Json::Value& entry = JElement(
-        JElement(JMember(lightLibrary_, "LightInfo"), Index()), lightInfo_.SelectItem);
+    const Json::Value& entry =
+        JElement(JElement(JMember(lightLibrary_, "LightInfo"), Index()), lightInfo_.SelectItem);
     const std::string name = JString(JMember(entry, "Guid")) + ".light";
     if (IsPlainFileName(name)) {
       const Json::Value doc = ReadJson(FolderOf(lightLibraryPath_) + name);

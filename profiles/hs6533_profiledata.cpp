@@ -21,9 +21,8 @@ HsSystemSetStages CHs6533Profiledata::GetSystemSetStages() {
 }
 
 void CHs6533Profiledata::SetSystemSetStages(int magicEnable, int magicType, int eqType,
-                                            int customEqSeletIndex, int micInSelect,
-                                            int micInValue, int micMoniterSelect,
-                                            int micMoniterValue) {
+                                            int customEqSeletIndex, int micInSelect, int micInValue,
+                                            int micMoniterSelect, int micMoniterValue) {
   Json::Value& s = JSetMember(section_, "SystemSetStages");
   JSetMember(s, "MagicEnable") = magicEnable;
   JSetMember(s, "MagicType") = magicType;

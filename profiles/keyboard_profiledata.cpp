@@ -76,9 +76,9 @@ std::vector<RgbaColor> CKeyboardProfiledata::GetCustomLightColors(int group, int
 
 void CKeyboardProfiledata::SetCustomLightColors(const std::vector<RgbaColor>& list, int group) {
   if (group < 0) return;
-  Json::Value& colours = JSetElement(
-      JSetMember(JSetMember(section_, "CustomLightMode"), "LightColorInfo"),
-      static_cast<Json::ArrayIndex>(group));
+  Json::Value& colours =
+      JSetElement(JSetMember(JSetMember(section_, "CustomLightMode"), "LightColorInfo"),
+                  static_cast<Json::ArrayIndex>(group));
   for (size_t i = 0; i < list.size(); ++i) {
     Json::Value& place = JSetElement(colours, static_cast<Json::ArrayIndex>(i));
     JSetMember(place, "Red") = list[i].Red;
@@ -89,7 +89,8 @@ void CKeyboardProfiledata::SetCustomLightColors(const std::vector<RgbaColor>& li
 }
 
 int CKeyboardProfiledata::GetCustomGroupIndex() {
-  customGroupIndex_ = JInt(JMember(JMember(section_, "CustomLightMode"), "CustomLightModeGroupIndex"));
+  customGroupIndex_ =
+      JInt(JMember(JMember(section_, "CustomLightMode"), "CustomLightModeGroupIndex"));
   return customGroupIndex_;
 }
 

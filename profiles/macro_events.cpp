@@ -12,7 +12,8 @@ uint64_t MacroEventDelay(const Json::Value& delay) {
     uint64_t value = 0;
     for (const char c : delay.asString()) {
       if (c < '0' || c > '9') break;
-      value = value > (UINT64_MAX - 9) / 10 ? UINT64_MAX : value * 10 + static_cast<uint64_t>(c - '0');
+      value =
+          value > (UINT64_MAX - 9) / 10 ? UINT64_MAX : value * 10 + static_cast<uint64_t>(c - '0');
     }
     return value;
   }

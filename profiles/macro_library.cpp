@@ -26,8 +26,8 @@ std::vector<MacroEntry> CMacroLibrary::ListMacros() const {
   const Json::Value index = ReadIndex();
   const Json::Value& info = JMember(index, "MacroInfo");
   for (Json::ArrayIndex i = 0; i < JSize(info); ++i)
-    list.push_back({WideFromUtf8(JString(JMember(info[i], "MacroName"))),
-                    JString(JMember(info[i], "Guid"))});
+    list.push_back(
+        {WideFromUtf8(JString(JMember(info[i], "MacroName"))), JString(JMember(info[i], "Guid"))});
   return list;
 }
 

@@ -71,8 +71,8 @@ void CProfileList::AppendEntry(Json::Value& list, const std::wstring& name,
                                const std::string& uuid) const {
   if (!JMember(list, "profilelist").isArray())
     JSetMember(list, "profilelist") = Json::Value(Json::arrayValue);
-  Json::Value& entry =
-      JSetElement(JSetMember(list, "profilelist"), static_cast<Json::ArrayIndex>(names_.size() - 1));
+  Json::Value& entry = JSetElement(JSetMember(list, "profilelist"),
+                                   static_cast<Json::ArrayIndex>(names_.size() - 1));
   entry = Json::Value(Json::objectValue);
   entry["profilename"] = Utf8FromWide(name);
   entry["profileUUID"] = uuid;

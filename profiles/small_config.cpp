@@ -77,7 +77,8 @@ void ReadDefaultLightNames(const std::string& path, int k, LightingNames& names)
 void ReadCustomEffectNames(const std::string& path, int k, LightingNames& names) {
   if (k < 0) return;
   const Json::Value doc = ReadJson(path);
-  const Json::Value& effects = JElement(JMember(doc, "LightInfo"), static_cast<Json::ArrayIndex>(k));
+  const Json::Value& effects =
+      JElement(JMember(doc, "LightInfo"), static_cast<Json::ArrayIndex>(k));
   if (effects.isNull()) return;
   names.customEffectNames.clear();
   for (Json::ArrayIndex i = 0; i < JSize(effects); ++i)
@@ -86,8 +87,8 @@ void ReadCustomEffectNames(const std::string& path, int k, LightingNames& names)
 
 void RefreshLightingNames(const std::string& userDeviceFolder, const std::string& defaultDataFolder,
                           int k, bool macrosFromTomelIndex, LightingNames& names) {
-  ReadMacroNameList(userDeviceFolder + (macrosFromTomelIndex ? "tomel_macro.config" : "macro.config"),
-                    names);
+  ReadMacroNameList(
+      userDeviceFolder + (macrosFromTomelIndex ? "tomel_macro.config" : "macro.config"), names);
   ReadDefaultLightNames(defaultDataFolder + "default_light.json", k, names);
   ReadCustomEffectNames(userDeviceFolder + "tomel_light.config", k, names);
 }
@@ -132,7 +133,8 @@ bool ReadColourOptions(const std::string& path, ColourOptions& options) {
       options.collectedUserData[i] = Text(JMember(c, "UserData"));
     }
   }
-  options.presetSelect = JInt(JMember(info, "palletDialogcoloroption_selectitem"), options.presetSelect);
+  options.presetSelect =
+      JInt(JMember(info, "palletDialogcoloroption_selectitem"), options.presetSelect);
   options.collectedSelect =
       JInt(JMember(info, "palletDialogcollectcoloroption_selectitem"), options.collectedSelect);
   return true;
@@ -154,7 +156,8 @@ Json::Value ColourOptionsDocument(const ColourOptions& options) {
   for (int i = 0; i < kColourOptionCount; ++i) {
     info["palletDialogcoloroption"][i]["color"] = FormatArgb(options.presets[i]);
     info["palletDialogcollectcoloroption"][i]["color"] = FormatArgb(options.collected[i]);
-    info["palletDialogcollectcoloroption"][i]["UserData"] = Utf8FromWide(options.collectedUserData[i]);
+    info["palletDialogcollectcoloroption"][i]["UserData"] =
+        Utf8FromWide(options.collectedUserData[i]);
   }
   info["palletDialogcoloroption_selectitem"] = options.presetSelect;
   info["palletDialogcollectcoloroption_selectitem"] = options.collectedSelect;
@@ -229,7 +232,8 @@ bool IsSection(const std::string& line, std::string* name) {
 bool SameAscii(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }

@@ -39,8 +39,8 @@ TEST_F(ProfileDocumentTest, LoadFillsAMissingSectionFromTheDefaultAndKeepsTheNam
 }
 
 TEST_F(ProfileDocumentTest, LoadOfBrokenOrWrongKindSectionsUsesTheDefault) {
-  for (const char* text : {"", "{", "[1,2]", R"({"Device": 5})", R"({"Device": [7]})",
-                           R"({"Device": {"0": {}}})"}) {
+  for (const char* text :
+       {"", "{", "[1,2]", R"({"Device": 5})", R"({"Device": [7]})", R"({"Device": {"0": {}}})"}) {
     SCOPED_TRACE(text);
     CBasicProfiledata doc;
     Open(doc, text);
@@ -229,7 +229,8 @@ TEST_F(ProfileDocumentTest, DpiStagesMergeOverTheHeldListAndKeepSixteenBits) {
 }
 
 TEST_F(ProfileDocumentTest, CustomEffectsResolveOnlyPlainNamesBesideTheLibrary) {
-  WriteDoc("good.light", R"({"LEDEffectList": [{"LEDREGMode": 2, "red": 9, "Time": 500, "Cyle": 3}]})");
+  WriteDoc("good.light",
+           R"({"LEDEffectList": [{"LEDREGMode": 2, "red": 9, "Time": 500, "Cyle": 3}]})");
   WriteDoc("sub/evil.light", R"({"LEDEffectList": [{"LEDREGMode": 1}]})");
   WriteDoc(".light", R"({"LEDEffectList": [{"LEDREGMode": 4}]})");
   WriteDoc("tomel_light.config", R"({"LightInfo": [[{"LightName": "a", "Guid": "good"},
