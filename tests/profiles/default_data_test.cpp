@@ -18,7 +18,7 @@ namespace {
 
 std::string Shipped(const std::string& name) {
   const char* source = std::getenv("RUVEMO_SOURCE_DIR");
-  return std::string(source ? source : ".") + "/DefaultData/" + name;
+  return std::string(source ? source : RUVEMO_TEST_SOURCE_DIR) + "/DefaultData/" + name;
 }
 
 // Opens a fresh profile of the product: a file holding only the names, so
