@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <exception>
 #include <memory>
 
 #include "platform/debug_output.h"
@@ -124,7 +125,13 @@ Json::Value ReadJson(const std::string& path) {
   }
   Json::Value root;
   Json::Reader reader;
-  if (!reader.parse(text, root, true)) return Json::Value();
+  // The reader throws on nesting deeper than it allows; such a file is as
+  // broken as any other unparsable one.
+  try {
+    if (!reader.parse(text, root, true)) return Json::Value();
+  } catch (const std::exception&) {
+    return Json::Value();
+  }
   return root;
 }
 
