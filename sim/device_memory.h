@@ -64,5 +64,3 @@ struct SimDeviceMemory {
   void FromJson(const Json::Value& value);
 };
 
-std::string SimHexText(const std::vector<uint8_t>& bytes);
-bool SimParseHex(const std::string& text, std::vector<uint8_t>& out);

@@ -16,6 +16,8 @@
 
 #include <json/json.h>
 
+#include "sim/hex_text.h"
+
 #include "platform/debug_output.h"
 
 namespace {
@@ -27,17 +29,6 @@ bool MakeFolders(const std::string& folder) {
   const size_t slash = folder.find_last_of('/');
   if (slash != std::string::npos && slash > 0) MakeFolders(folder.substr(0, slash));
   return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-std::string HexText(const std::vector<uint8_t>& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (uint8_t b : bytes) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 15]);
-  }
-  return text;
 }
 
 }  // namespace
@@ -58,7 +49,7 @@ bool CVhidNode::WriteJsonFile() const {
   root["version"] = info_.version;
   root["interface"] = info_.interfaceNumber;
   root["name"] = info_.name;
-  root["report_descriptor"] = HexText(info_.reportDescriptor);
+  root["report_descriptor"] = SimHexText(info_.reportDescriptor);
   Json::StreamWriterBuilder builder;
   builder["indentation"] = "  ";
   const std::string text = Json::writeString(builder, root) + "\n";
