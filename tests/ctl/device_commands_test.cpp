@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <regex>
 #include <string>
 
@@ -148,6 +149,32 @@ TEST_F(CtlDeviceTest, ExitStatusTellsAbsentFromFailed) {
   const CtlRun run = Run("info keyboard");
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("-103"), std::string::npos) << run.err;
+}
+
+// The simulator program and the tool as two processes on one bus.
+TEST_F(CtlDeviceTest, AgainstTheSimulatorProgram) {
+  sim_.reset();
+  const std::string command = std::string(RUVEMO_BINARY_DIR) +
+                              "/bin/ruvemo-sim keyboard --receiver --timing off --bus " + Folder() +
+                              " >" + Folder() + "/sim.log 2>&1";
+  FILE* simulator = ::popen(command.c_str(), "w");
+  ASSERT_NE(simulator, nullptr);
+  const std::string node = Folder() + "/ruvemo-sim-keyboard-receiver.sock";
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(node); }, 5000));
+
+  CtlRun run = Run("info keyboard");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), ' '), 33) << run.out;
+  std::fputs("cable keyboard\n", simulator);
+  std::fflush(simulator);
+  ASSERT_TRUE(WaitFor(
+      [&] { return std::filesystem::exists(Folder() + "/ruvemo-sim-keyboard.sock"); }, 5000));
+  run = Run("read-params keyboard 0 4");
+  EXPECT_EQ(run.status, 0) << run.err;
+
+  std::fputs("quit\n", simulator);
+  EXPECT_EQ(::pclose(simulator), 0);
+  EXPECT_FALSE(std::filesystem::exists(node));
 }
 
 }  // namespace
