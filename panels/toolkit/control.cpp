@@ -45,6 +45,9 @@ void CControlUI::SetToolTip(const std::wstring& text) {
 
 void CControlUI::ApplyQtVisibility() {
   const bool show = visible_ && internVisible_;
+  // A control is never a window of its own: without a parent it only keeps
+  // the flag until a container or window takes it.
+  if (show && !parentWidget()) return;
   if (show != !isHidden()) QWidget::setVisible(show);
 }
 

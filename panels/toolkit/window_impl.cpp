@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include "panels/toolkit/control.h"
@@ -14,6 +15,26 @@ CWindowWnd::CWindowWnd() : QWidget(nullptr) {}
 
 CWindowWnd::~CWindowWnd() {
   if (modalLoop_) modalLoop_->quit();
+  for (auto& [id, timer] : timers_) delete timer;
+}
+
+bool CWindowWnd::SetTimer(UINT id, UINT elapse) {
+  QTimer*& timer = timers_[id];
+  if (!timer) {
+    timer = new QTimer();
+    QObject::connect(timer, &QTimer::timeout, this, [this, id] { HandleMessage(WM_TIMER, id, 0); });
+  }
+  timer->start(static_cast<int>(elapse));
+  return true;
+}
+
+bool CWindowWnd::KillTimer(UINT id) {
+  auto it = timers_.find(id);
+  if (it == timers_.end()) return false;
+  it->second->stop();
+  it->second->deleteLater();
+  timers_.erase(it);
+  return true;
 }
 
 bool CWindowWnd::Create(QWidget* parent, const std::wstring& name, UINT style, UINT exStyle, int x,

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <map>
 #include <string>
 
 #include "panels/toolkit/dialog_builder.h"
@@ -19,6 +20,7 @@
 #include "panels/toolkit/paint_manager.h"
 
 class CControlUI;
+class QTimer;
 
 // Window styles the program passes; anything else is ignored.
 constexpr UINT UI_WNDSTYLE_FRAME = 0x00CF0000;
@@ -60,6 +62,11 @@ class CWindowWnd : public QWidget {
   LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
   void PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // Window timers: each expiry is WM_TIMER with wParam = id through
+  // HandleMessage. Setting a running id restarts it.
+  bool SetTimer(UINT id, UINT elapse);
+  bool KillTimer(UINT id);
+  bool HasTimer(UINT id) const { return timers_.count(id) != 0; }
 
  protected:
   // Called once the window is closed; the default does nothing.
@@ -74,6 +81,7 @@ class CWindowWnd : public QWidget {
   bool finalized_ = false;
   QEventLoop* modalLoop_ = nullptr;
   int* modalResult_ = nullptr;
+  std::map<UINT, QTimer*> timers_;
 };
 
 class WindowImplBase : public CWindowWnd,

@@ -409,6 +409,12 @@ TEST_F(ToolkitTest, ContainersAddInsertRemoveAndForgetDeletedChildren) {
   EXPECT_EQ(list->GetCount(), 2);
   EXPECT_EQ(list->GetItemAt(0)->GetName(), L"n1");
   EXPECT_FALSE(list->RemoveAt(5));
+  auto* preselected = new CListLabelElementUI();
+  preselected->SetAttribute(L"selected", L"true");
+  recorder.seen.clear();
+  list->Add(preselected);
+  EXPECT_EQ(list->GetCurSel(), 2);  // arrives selected, silently
+  EXPECT_TRUE(recorder.seen.empty());
   list->RemoveAll();
   EXPECT_EQ(list->GetCount(), 0);
   EXPECT_EQ(list->GetCurSel(), -1);
@@ -480,6 +486,15 @@ TEST_F(ToolkitTest, MessagesReachTheWindowSentPostedFromThreadsAndFromTheTray) {
   ASSERT_EQ(wnd->messages.size(), 3u);
   EXPECT_EQ(wnd->messages[1], std::make_tuple(WM_USER + 6, WPARAM(3), LPARAM(4)));
   EXPECT_EQ(wnd->messages[2], std::make_tuple(WM_USER + 7, WPARAM(5), LPARAM(6)));
+
+  // Window timers arrive as WM_TIMER with the id; killing one in its handler stops it.
+  wnd->messages.clear();
+  ASSERT_TRUE(wnd->SetTimer(1032, 1));
+  QTest::qWaitFor([&] { return !wnd->messages.empty(); }, 2000);
+  EXPECT_TRUE(wnd->KillTimer(1032));
+  EXPECT_FALSE(wnd->KillTimer(1032));
+  ASSERT_FALSE(wnd->messages.empty());
+  EXPECT_EQ(wnd->messages[0], std::make_tuple(WM_TIMER, WPARAM(1032), LPARAM(0)));
 
   CTrayIcon tray;
   ASSERT_TRUE(tray.CreateTrayIcon(wnd.get(), 107, L"Brivo75", kTrayMessage));
