@@ -1,5 +1,6 @@
 #include "panels/toolkit/control.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPainter>
@@ -352,4 +353,14 @@ void CControlUI::PaintBorder(QPainter& painter) {
   painter.setBrush(Qt::NoBrush);
   const int half = pen.width() / 2;
   painter.drawRect(rect().adjusted(half, half, -half - 1, -half - 1));
+}
+
+void CControlUI::contextMenuEvent(QContextMenuEvent* event) {
+  if (!contextMenuUsed_ || !IsEnabled()) {
+    event->ignore();
+    return;
+  }
+  const QPoint p = event->pos();
+  RaiseNotify(L"menu", static_cast<WPARAM>(event->modifiers()),
+              static_cast<LPARAM>((p.x() & 0xFFFF) | ((p.y() & 0xFFFF) << 16)));
 }

@@ -1,6 +1,7 @@
 #include "panels/toolkit/window_impl.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -75,7 +76,9 @@ int CWindowWnd::ShowModal() {
   QEventLoop loop;
   modalLoop_ = &loop;
   modalResult_ = &result;
-  setWindowModality(Qt::ApplicationModal);
+  // The run blocks the owner window only; a window without an owner leaves
+  // every other window usable.
+  setWindowModality(parentWidget() ? Qt::WindowModal : Qt::NonModal);
   QWidget::show();
   loop.exec();
   if (!self) return result;
@@ -320,4 +323,15 @@ void WindowImplBase::changeEvent(QEvent* event) {
     if (restoreBtn) restoreBtn->SetVisible(maximized);
   }
   CWindowWnd::changeEvent(event);
+}
+
+bool WaitWithMessages(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() >= timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
 }

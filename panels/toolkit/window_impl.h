@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -130,3 +131,8 @@ class WindowImplBase : public CWindowWnd,
   bool dragging_ = false;
   QPoint dragOffset_;
 };
+
+// Waits until done() answers true or timeoutMs have passed, handling the UI
+// thread's events meanwhile (so a worker blocked in SendMessage to a window
+// can finish). False on time-out.
+bool WaitWithMessages(const std::function<bool()>& done, int timeoutMs);

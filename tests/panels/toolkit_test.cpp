@@ -1,10 +1,12 @@
 // The toolkit layer: building from layouts, lookup, attributes, notifications,
 // timers, language texts, menus, modal windows and the tray icon.
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <functional>
 
 #include "panels/toolkit/button.h"
+#include "panels/toolkit/color_palette.h"
 #include "panels/toolkit/combo.h"
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/edit.h"
@@ -278,6 +281,30 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
         {L"textchanged", L"num_edit", 0, 0},
         {L"return", L"num_edit", 0, 0},
         {L"killfocus", L"num_edit", 0, 0}}},
+      {"context request on an item that uses a menu",
+       [&] {
+         CControlUI* c = pm->FindControl(L"n0");
+         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 4), c->mapToGlobal(QPoint(3, 4)),
+                             Qt::ControlModifier);
+         QCoreApplication::sendEvent(c, &e);
+       },
+       {{L"menu", L"n0", WPARAM(Qt::ControlModifier), 3 | (4 << 16)}}},
+      {"context request on an item without one",
+       [&] {
+         CControlUI* c = pm->FindControl(L"n1");
+         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 4));
+         QCoreApplication::sendEvent(c, &e);
+       },
+       {}},
+      {"palette picked with the mouse",
+       [&] {
+         CControlUI* c = pm->FindControl(L"Pallet");
+         QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(0, 0) + QPoint(1, 1));
+       },
+       {{L"colorchanged", L"Pallet", Find<CColorPaletteUI>(L"Pallet")->ColorAt(QPoint(1, 1)), 0}}},
+      {"palette set by the program",
+       [&] { Find<CColorPaletteUI>(L"Pallet")->SetSelectColor(0xFF00FF00); },
+       {}},
       {"disabled button",
        [&] {
          pm->FindControl(L"ok_btn")->SetEnabled(false);
@@ -293,6 +320,10 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
     EXPECT_EQ(recorder.seen, c.expected) << c.what;
   }
   EXPECT_FALSE(Find<COptionUI>(L"tab_a")->IsSelected());
+  for (std::uint32_t color : {0xFF00FF00u, 0xFFFF0000u, 0xFF102030u, 0xFF000000u, 0xFFFFFFFFu}) {
+    Find<CColorPaletteUI>(L"Pallet")->SetSelectColor(color);
+    EXPECT_EQ(Find<CColorPaletteUI>(L"Pallet")->GetSelectColor(), color) << std::hex << color;
+  }
   EXPECT_EQ(Find<CSliderUI>(L"speed_slider")->GetValue(), 10);
 }
 
@@ -459,6 +490,32 @@ TEST_F(ToolkitTest, ShowModalReturnsTheCloseResultAndDestroysOnce) {
   wnd->Close(3);
   QCoreApplication::processEvents();
   EXPECT_EQ(wnd->destroyed, 1);
+}
+
+TEST_F(ToolkitTest, AModalRunBlocksItsOwnerOnly) {
+  Show();
+  for (bool owned : {false, true}) {
+    TestWnd box;
+    box.Create(owned ? wnd.get() : nullptr, L"box");
+    bool ownerBlocked = true;
+    QTimer::singleShot(0, &box, [&] {
+      ownerBlocked = QApplication::activeModalWidget() != nullptr;
+      box.Close(1);
+    });
+    EXPECT_EQ(box.ShowModal(), 1);
+    EXPECT_EQ(ownerBlocked, owned);
+  }
+}
+
+TEST_F(ToolkitTest, WaitingWithMessagesLetsAWorkerSendToTheWindow) {
+  std::atomic<bool> finished{false};
+  std::thread worker([&] {
+    wnd->SendMessage(WM_USER + 9, 0, 0);  // needs the UI thread
+    finished = true;
+  });
+  EXPECT_TRUE(WaitWithMessages([&] { return finished.load(); }, 2000));
+  worker.join();
+  EXPECT_FALSE(WaitWithMessages([] { return false; }, 10));
 }
 
 TEST_F(ToolkitTest, CloseButtonAndSystemCloseEndTheModalRunWithZero) {
