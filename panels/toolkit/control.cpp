@@ -364,3 +364,9 @@ void CControlUI::contextMenuEvent(QContextMenuEvent* event) {
   RaiseNotify(L"menu", static_cast<WPARAM>(event->modifiers()),
               static_cast<LPARAM>((p.x() & 0xFFFF) | ((p.y() & 0xFFFF) << 16)));
 }
+
+bool CControlUI::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && !toolTip_.empty())
+    setToolTip(ToQ(CResourceManager::GetInstance().Translate(toolTip_)));
+  return QWidget::event(event);
+}
