@@ -197,7 +197,14 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
   } else if (n == L"textcolor") {
     SetTextColor(ParseColor(value));
   } else if (n == L"style") {
-    if (manager_) ApplyAttributeList(manager_->GetStyle(value));
+    // A control made by the program may meet its style before its window:
+    // then any window's style of that name serves.
+    std::wstring list = manager_ ? manager_->GetStyle(value) : std::wstring();
+    for (CPaintManagerUI* m : CPaintManagerUI::GetPaintManagers()) {
+      if (!list.empty()) break;
+      list = m->GetStyle(value);
+    }
+    ApplyAttributeList(list);
   }
 }
 

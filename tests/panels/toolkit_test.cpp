@@ -170,6 +170,11 @@ TEST_F(ToolkitTest, AttributesDefaultsAndStyles) {
   EXPECT_FALSE(styled->IsVisible());
   EXPECT_EQ(styled->GetFixedWidth(), 25);
 
+  // A control made by the program finds its style before it joins a window.
+  CLabelUI loose;
+  loose.SetAttribute(L"style", L"big_label");
+  EXPECT_EQ(loose.GetFixedHeight(), 40);
+
   auto* pages = Find<CTabLayoutUI>(L"pages");
   EXPECT_EQ(pages->GetCurSel(), 1);
   EXPECT_TRUE(pm->FindControl(L"page0")->isHidden());
@@ -203,6 +208,18 @@ TEST_F(ToolkitTest, LayoutKeepsFixedSizesSharesTheRestAndPlacesFloats) {
   caption->Add(floating);
   caption->Relayout();
   EXPECT_EQ(floating->geometry(), QRect(10, 5, 20, 10));
+
+  // Children lower than their row are placed by "childvalign".
+  auto* row = new CHorizontalLayoutUI();
+  row->SetAttribute(L"childvalign", L"vcenter");
+  row->setGeometry(0, 0, 100, 30);
+  auto* small = new CLabelUI();
+  small->SetFixedWidth(20);
+  small->SetFixedHeight(10);
+  row->Add(small);
+  row->Relayout();
+  EXPECT_EQ(small->geometry(), QRect(0, 10, 20, 10));
+  delete row;
 
   // Scale 144: fixed sizes grow by half.
   pm->SetDPI(144);
