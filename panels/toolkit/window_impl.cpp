@@ -90,6 +90,11 @@ int CWindowWnd::ShowModal() {
 
 void CWindowWnd::Close(int result) {
   if (closed_) return;
+  HandleMessage(WM_CLOSE, static_cast<WPARAM>(result), 0);
+}
+
+void CWindowWnd::DoClose(int result) {
+  if (closed_) return;
   closed_ = true;
   if (modalResult_) *modalResult_ = result;
   hide();
@@ -138,9 +143,8 @@ void CWindowWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  (void)wParam;
   (void)lParam;
-  if (msg == WM_CLOSE) Close(0);
+  if (msg == WM_CLOSE) DoClose(static_cast<int>(wParam));
   return 0;
 }
 

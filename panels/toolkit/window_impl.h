@@ -52,8 +52,10 @@ class CWindowWnd : public QWidget {
   void ShowWindow(bool show = true, bool takeFocus = true);
   // Shows the window modally and returns the result given to Close.
   int ShowModal();
-  // Closes the window with a result (hides it, ends a modal run, sends
-  // WM_DESTROY, then OnFinalMessage, which may delete the object).
+  // Asks the window to close with a result: WM_CLOSE (wParam = result) goes
+  // through HandleMessage; a handler that marks it handled refuses the close.
+  // Otherwise the window hides, a modal run ends, WM_DESTROY is sent, then
+  // OnFinalMessage (which may delete the object).
   void Close(int result = 1);
   bool IsClosed() const { return closed_; }
   void CenterWindow();
@@ -75,6 +77,7 @@ class CWindowWnd : public QWidget {
   // Called from Create after the window exists.
   virtual void OnCreate() {}
   void closeEvent(QCloseEvent* event) override;
+  void DoClose(int result);
   void FinishClose();
 
   bool created_ = false;

@@ -43,7 +43,7 @@ class TestWnd : public WindowImplBase {
   void OnMenuCommand(const MenuCmd& cmd) override { menuCommands.push_back(cmd); }
   LRESULT HandleCustomMessage(UINT msg, WPARAM w, LPARAM l, bool& handled) override {
     messages.push_back({msg, w, l});
-    handled = msg >= WM_USER;
+    handled = msg >= WM_USER || (msg == WM_CLOSE && refuseClose);
     return 0;
   }
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, bool& handled) override {
@@ -59,6 +59,7 @@ class TestWnd : public WindowImplBase {
   std::vector<std::tuple<UINT, WPARAM, LPARAM>> messages;
   int destroyed = 0;
   int finals = 0;
+  bool refuseClose = false;
 };
 
 class ToolkitTest : public ::testing::Test {
@@ -504,6 +505,7 @@ TEST_F(ToolkitTest, ShowModalReturnsTheCloseResultAndDestroysOnce) {
   EXPECT_EQ(wnd->ShowModal(), 7);
   EXPECT_EQ(wnd->destroyed, 1);
   EXPECT_EQ(wnd->finals, 1);
+  EXPECT_EQ(wnd->messages.front(), std::make_tuple(WM_CLOSE, WPARAM(7), LPARAM(0)));
   wnd->Close(3);
   QCoreApplication::processEvents();
   EXPECT_EQ(wnd->destroyed, 1);
@@ -533,6 +535,19 @@ TEST_F(ToolkitTest, WaitingWithMessagesLetsAWorkerSendToTheWindow) {
   EXPECT_TRUE(WaitWithMessages([&] { return finished.load(); }, 2000));
   worker.join();
   EXPECT_FALSE(WaitWithMessages([] { return false; }, 10));
+}
+
+TEST_F(ToolkitTest, AWindowMayRefuseToClose) {
+  wnd->refuseClose = true;
+  QTimer::singleShot(0, wnd.get(), [this] {
+    wnd->Close(4);  // refused
+    wnd->close();   // the window manager's close: refused too
+    EXPECT_FALSE(wnd->IsClosed());
+    wnd->refuseClose = false;
+    wnd->Close(5);
+  });
+  EXPECT_EQ(wnd->ShowModal(), 5);
+  EXPECT_EQ(wnd->destroyed, 1);
 }
 
 TEST_F(ToolkitTest, CloseButtonAndSystemCloseEndTheModalRunWithZero) {
