@@ -59,7 +59,9 @@ class DeviceChannelTest : public BusFolderTest {
   // Plugs the keyboard (by cable or through its receiver) and opens the
   // channel on its command collection, as the discovery code does.
   void Connect(bool viaReceiver, SimProduct product = SimProduct::Keyboard) {
-    if (viaReceiver) ASSERT_TRUE(sim_->SetConnection(product, true));
+    if (viaReceiver) {
+      ASSERT_TRUE(sim_->SetConnection(product, true));
+    }
     ASSERT_TRUE(sim_->Plug(product));
     const std::string socket = sim_->SocketPath(product, viaReceiver);
     CHidDevice enumerator;

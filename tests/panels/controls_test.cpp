@@ -109,7 +109,9 @@ TEST_F(ControlsTest, RubberBandSelectsTheKeyButtonsItTouches) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(keys[i]->IsSelected(), c.selected[i]) << c.what << i;
     const auto ends = recorder.OfType(L"click_select_end");
     EXPECT_EQ(ends.size(), c.notified ? 1u : 0u) << c.what;
-    if (!ends.empty()) EXPECT_EQ(ends[0].sender, L"device_key_light");
+    if (!ends.empty()) {
+      EXPECT_EQ(ends[0].sender, L"device_key_light");
+    }
   }
   EXPECT_TRUE(panel->GetSelectionRect().isEmpty());
 }
@@ -299,7 +301,9 @@ TEST_F(ControlsTest, BatteryIndicatorShowsLevelChargeWirelessAndPhone) {
     EXPECT_EQ(Find<CControlUI>(L"device_power_value")->GetText(), c.text) << c.what;
     EXPECT_EQ(progress->IsVisible(), c.progressShown) << c.what;
     EXPECT_EQ(Find<CControlUI>(L"device_power_status")->GetBkImage(), c.status) << c.what;
-    if (c.kind != 3) EXPECT_EQ(Find<CControlUI>(L"device_wuxian_logo")->IsVisible(), c.logoShown);
+    if (c.kind != 3) {
+      EXPECT_EQ(Find<CControlUI>(L"device_wuxian_logo")->IsVisible(), c.logoShown);
+    }
     EXPECT_EQ(Find<CControlUI>(L"device_phone_type")->GetText(), c.phone) << c.what;
   }
   power->ShowBattery(nullptr, 64);  // no block: an empty one

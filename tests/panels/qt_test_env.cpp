@@ -30,9 +30,8 @@ const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 }  // namespace
 
 std::wstring FixtureSkinPath() {
-  const char* src = std::getenv("RUVEMO_SOURCE_DIR");
-  std::string base = src && *src ? src : RUVEMO_TEST_SOURCE_DIR;
-  return QString::fromStdString(base + "/tests/panels/skin/").toStdWString();
+  return QString::fromStdString(std::string(RUVEMO_SOURCE_DIR) + "/tests/panels/skin/")
+      .toStdWString();
 }
 
 void UseFixtureSkin() {

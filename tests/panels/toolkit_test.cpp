@@ -310,7 +310,7 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
       {"context request on an item without one",
        [&] {
          CControlUI* c = pm->FindControl(L"n1");
-         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 4));
+         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 4), c->mapToGlobal(QPoint(3, 4)));
          QCoreApplication::sendEvent(c, &e);
        },
        {}},
@@ -380,7 +380,8 @@ TEST_F(ToolkitTest, ControlTimersRaiseTimerWithTheirIdUntilKilled) {
   ASSERT_TRUE(pm->SetTimer(ok, 1001, 1));
   ASSERT_TRUE(title->SetTimer(1055, 1));
   EXPECT_TRUE(title->HasTimer(1055));
-  QTest::qWaitFor([&] { return okTicks >= 3 && !recorder.OfType(L"timer").empty(); }, 2000);
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return okTicks >= 3 && !recorder.OfType(L"timer").empty(); }, 2000));
   EXPECT_EQ(okTicks, 3);
   EXPECT_FALSE(ok->HasTimer(1001));
   EXPECT_TRUE(pm->KillTimer(title, 1055));
@@ -570,7 +571,7 @@ TEST_F(ToolkitTest, MessagesReachTheWindowSentPostedFromThreadsAndFromTheTray) {
   wnd->PostMessage(WM_USER + 6, 3, 4);
   EXPECT_EQ(wnd->messages.size(), 1u);
   std::thread worker([&] { wnd->SendMessage(WM_USER + 7, 5, 6); });
-  QTest::qWaitFor([&] { return wnd->messages.size() >= 3; }, 2000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return wnd->messages.size() >= 3; }, 2000));
   worker.join();
   ASSERT_EQ(wnd->messages.size(), 3u);
   EXPECT_EQ(wnd->messages[1], std::make_tuple(WM_USER + 6, WPARAM(3), LPARAM(4)));
@@ -579,7 +580,7 @@ TEST_F(ToolkitTest, MessagesReachTheWindowSentPostedFromThreadsAndFromTheTray) {
   // Window timers arrive as WM_TIMER with the id; killing one in its handler stops it.
   wnd->messages.clear();
   ASSERT_TRUE(wnd->SetTimer(1032, 1));
-  QTest::qWaitFor([&] { return !wnd->messages.empty(); }, 2000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !wnd->messages.empty(); }, 2000));
   EXPECT_TRUE(wnd->KillTimer(1032));
   EXPECT_FALSE(wnd->KillTimer(1032));
   ASSERT_FALSE(wnd->messages.empty());
