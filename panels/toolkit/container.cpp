@@ -89,6 +89,26 @@ void CContainerUI::SetChildPadding(int padding) {
   NeedUpdate();
 }
 
+void CContainerUI::SetChildAlign(Qt::Alignment align) {
+  childAlign_ = align;
+  NeedUpdate();
+}
+
+QRect CContainerUI::AlignInCell(const QRect& r, const QRect& cell) const {
+  QRect out = r;
+  if (childAlign_ & Qt::AlignHCenter) {
+    out.moveLeft(cell.left() + (cell.width() - r.width()) / 2);
+  } else if (childAlign_ & Qt::AlignRight) {
+    out.moveLeft(cell.right() + 1 - r.width());
+  }
+  if (childAlign_ & Qt::AlignVCenter) {
+    out.moveTop(cell.top() + (cell.height() - r.height()) / 2);
+  } else if (childAlign_ & Qt::AlignBottom) {
+    out.moveTop(cell.bottom() + 1 - r.height());
+  }
+  return out;
+}
+
 void CContainerUI::SetMouseChildEnabled(bool enabled) {
   mouseChildEnabled_ = enabled;
   for (CControlUI* c : items_)
@@ -128,6 +148,16 @@ void CContainerUI::SetAttribute(const std::wstring& name, const std::wstring& va
     SetMouseChildEnabled(ParseBool(value));
   } else if (n == L"vscrollbar") {
     EnableScrollBar(ParseBool(value));
+  } else if (n == L"childalign") {
+    Qt::Alignment h = Qt::AlignLeft;
+    if (value == L"center") h = Qt::AlignHCenter;
+    if (value == L"right") h = Qt::AlignRight;
+    SetChildAlign((childAlign_ & Qt::AlignVertical_Mask) | h);
+  } else if (n == L"childvalign") {
+    Qt::Alignment v = Qt::AlignTop;
+    if (value == L"vcenter" || value == L"center") v = Qt::AlignVCenter;
+    if (value == L"bottom") v = Qt::AlignBottom;
+    SetChildAlign((childAlign_ & Qt::AlignHorizontal_Mask) | v);
   }
   CControlUI::SetAttribute(name, value);
 }
@@ -216,10 +246,11 @@ QRect CContainerUI::PlaceInCell(CControlUI* child, const QRect& cell) const {
   const QMargins pad(Scale(child->GetPadding().left()), Scale(child->GetPadding().top()),
                      Scale(child->GetPadding().right()), Scale(child->GetPadding().bottom()));
   QRect r = cell.marginsRemoved(pad);
+  const QRect padded = r;
   QSize sz = child->EstimateSize(r.size());
   if (sz.width() > 0) r.setWidth(sz.width());
   if (sz.height() > 0) r.setHeight(sz.height());
-  return r;
+  return AlignInCell(r, padded);
 }
 
 int CContainerUI::DoLayout(const QRect& inner) {
@@ -314,10 +345,13 @@ int CVerticalLayoutUI::DoLayout(const QRect& inner) {
     CControlUI* c = s.control;
     const QMargins pad = c->GetPadding();
     y += Scale(pad.top());
-    QRect cell(inner.left() + Scale(pad.left()), y, inner.width() - Scale(pad.left() + pad.right()),
-               s.size);
+    const QRect full(inner.left() + Scale(pad.left()), y,
+                     inner.width() - Scale(pad.left() + pad.right()), s.size);
+    QRect cell = full;
     const QSize est = c->EstimateSize(inner.size());
     if (est.width() > 0) cell.setWidth(est.width());
+    cell = AlignInCell(cell, full);
+    cell.moveTop(y);
     c->setGeometry(cell);
     y += s.size + Scale(pad.bottom()) + Scale(childPadding_);
   }
@@ -348,10 +382,13 @@ int CHorizontalLayoutUI::DoLayout(const QRect& inner) {
     CControlUI* c = s.control;
     const QMargins pad = c->GetPadding();
     x += Scale(pad.left());
-    QRect cell(x, inner.top() + Scale(pad.top()) - scrollPos_, s.size,
-               inner.height() - Scale(pad.top() + pad.bottom()));
+    const QRect full(x, inner.top() + Scale(pad.top()) - scrollPos_, s.size,
+                     inner.height() - Scale(pad.top() + pad.bottom()));
+    QRect cell = full;
     const QSize est = c->EstimateSize(inner.size());
     if (est.height() > 0) cell.setHeight(est.height());
+    cell = AlignInCell(cell, full);
+    cell.moveLeft(x);
     c->setGeometry(cell);
     bottom = std::max(bottom, cell.bottom() + 1 + scrollPos_ - inner.top());
     x += s.size + Scale(pad.right()) + Scale(childPadding_);

@@ -31,6 +31,10 @@ class CContainerUI : public CControlUI {
   int GetChildPadding() const { return childPadding_; }
   void SetChildPadding(int padding);
   // Mouse input for the children (the container's own stays as it is).
+  // Placement of children narrower or lower than their cell: "childalign"
+  // ("left", "center", "right") and "childvalign" ("top", "vcenter", "bottom").
+  Qt::Alignment GetChildAlign() const { return childAlign_; }
+  void SetChildAlign(Qt::Alignment align);
   bool IsMouseChildEnabled() const { return mouseChildEnabled_; }
   void SetMouseChildEnabled(bool enabled);
 
@@ -64,11 +68,14 @@ class CContainerUI : public CControlUI {
   void PlaceFloat(CControlUI* child, const QRect& inner);
   // Where a non-float child goes inside rect, honouring its padding and sizes.
   QRect PlaceInCell(CControlUI* child, const QRect& cell) const;
+  // Moves r (its size kept) inside cell by the child alignment.
+  QRect AlignInCell(const QRect& r, const QRect& cell) const;
   virtual void OnItemAdded(CControlUI* control) { (void)control; }
 
   std::vector<CControlUI*> items_;
   QMargins inset_;
   int childPadding_ = 0;
+  Qt::Alignment childAlign_ = Qt::AlignLeft | Qt::AlignTop;
   bool mouseChildEnabled_ = true;
   bool vscroll_ = false;
   int scrollPos_ = 0;

@@ -1,5 +1,6 @@
 #include "panels/toolkit/control.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPainter>
@@ -45,6 +46,9 @@ void CControlUI::SetToolTip(const std::wstring& text) {
 
 void CControlUI::ApplyQtVisibility() {
   const bool show = visible_ && internVisible_;
+  // A control is never a window of its own: without a parent it only keeps
+  // the flag until a container or window takes it.
+  if (show && !parentWidget()) return;
   if (show != !isHidden()) QWidget::setVisible(show);
 }
 
@@ -193,7 +197,14 @@ void CControlUI::SetAttribute(const std::wstring& name, const std::wstring& valu
   } else if (n == L"textcolor") {
     SetTextColor(ParseColor(value));
   } else if (n == L"style") {
-    if (manager_) ApplyAttributeList(manager_->GetStyle(value));
+    // A control made by the program may meet its style before its window:
+    // then any window's style of that name serves.
+    std::wstring list = manager_ ? manager_->GetStyle(value) : std::wstring();
+    for (CPaintManagerUI* m : CPaintManagerUI::GetPaintManagers()) {
+      if (!list.empty()) break;
+      list = m->GetStyle(value);
+    }
+    ApplyAttributeList(list);
   }
 }
 
@@ -349,4 +360,20 @@ void CControlUI::PaintBorder(QPainter& painter) {
   painter.setBrush(Qt::NoBrush);
   const int half = pen.width() / 2;
   painter.drawRect(rect().adjusted(half, half, -half - 1, -half - 1));
+}
+
+void CControlUI::contextMenuEvent(QContextMenuEvent* event) {
+  if (!contextMenuUsed_ || !IsEnabled()) {
+    event->ignore();
+    return;
+  }
+  const QPoint p = event->pos();
+  RaiseNotify(L"menu", static_cast<WPARAM>(event->modifiers()),
+              static_cast<LPARAM>((p.x() & 0xFFFF) | ((p.y() & 0xFFFF) << 16)));
+}
+
+bool CControlUI::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && !toolTip_.empty())
+    setToolTip(ToQ(CResourceManager::GetInstance().Translate(toolTip_)));
+  return QWidget::event(event);
 }

@@ -145,6 +145,11 @@ class CControlUI : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Tool tips are language ids, translated when shown.
+  bool event(QEvent* event) override;
+  // With the context menu in use ("menu" attribute) a context request raises
+  // "menu": wParam = keyboard modifiers, lParam = x | y << 16 (control coordinates).
+  void contextMenuEvent(QContextMenuEvent* event) override;
   virtual void DoPaint(QPainter& painter);
   virtual void PaintBkColor(QPainter& painter);
   virtual void PaintBkImage(QPainter& painter);

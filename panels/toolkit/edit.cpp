@@ -77,6 +77,14 @@ void CEditUI::SetAttribute(const std::wstring& name, const std::wstring& value) 
     SetMinValue(ParseInt(value));
   } else if (n == L"maxvalue") {
     SetMaxValue(ParseInt(value));
+  } else if (n == L"normalimage") {
+    normalImage_ = value;
+  } else if (n == L"hotimage") {
+    hotImage_ = value;
+  } else if (n == L"focusedimage") {
+    focusedImage_ = value;
+  } else if (n == L"disabledimage") {
+    disabledImage_ = value;
   } else if (n == L"textcolor") {
     QPalette pal = edit_->palette();
     pal.setColor(QPalette::Text, ToQColor(ParseColor(value)));
@@ -98,9 +106,11 @@ void CEditUI::ClipToRange() {
 bool CEditUI::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit_) {
     if (event->type() == QEvent::FocusIn) {
+      update();
       RaiseNotify(L"setfocus");
     } else if (event->type() == QEvent::FocusOut) {
       ClipToRange();
+      update();
       RaiseNotify(L"killfocus");
     }
   }
@@ -113,4 +123,28 @@ void CEditUI::resizeEvent(QResizeEvent* event) {
                      Scale(textPadding_.right()), Scale(textPadding_.bottom()));
   edit_->setGeometry(rect().marginsRemoved(pad));
   edit_->setFont(ResolveFont());
+}
+
+void CEditUI::PaintStatusImage(QPainter& painter) {
+  bool drawn = false;
+  if (!IsEnabled()) {
+    drawn = DrawImage(painter, disabledImage_);
+  } else if (edit_->hasFocus()) {
+    drawn = DrawImage(painter, focusedImage_);
+  } else if (hot_) {
+    drawn = DrawImage(painter, hotImage_);
+  }
+  if (!drawn) DrawImage(painter, normalImage_);
+}
+
+void CEditUI::enterEvent(QEnterEvent* event) {
+  (void)event;
+  hot_ = true;
+  update();
+}
+
+void CEditUI::leaveEvent(QEvent* event) {
+  (void)event;
+  hot_ = false;
+  update();
 }

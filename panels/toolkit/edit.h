@@ -39,6 +39,11 @@ class CEditUI : public CLabelUI {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void PaintText(QPainter& painter) override { (void)painter; }
+  void PaintStatusImage(QPainter& painter) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  std::wstring normalImage_, hotImage_, focusedImage_, disabledImage_;
+  bool hot_ = false;
   void ClipToRange();
 
   QLineEdit* edit_;

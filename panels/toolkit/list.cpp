@@ -280,17 +280,23 @@ bool CListUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
 
 bool CListUI::AddAt(CControlUI* control, int index) {
   if (!CVerticalLayoutUI::AddAt(control, index)) return false;
-  if (IListItemUI* item = dynamic_cast<IListItemUI*>(control)) {
-    item->SetOwner(this);
-    if (item->IsSelected() && !multiSelect_) {
-      item->SetSelectedFlag(false);
-    }
-  }
+  IListItemUI* item = dynamic_cast<IListItemUI*>(control);
+  if (item) item->SetOwner(this);
   if (index == GetCount() - 1) {
-    if (IListItemUI* item = ItemFace(index)) item->SetIndex(index);
+    if (item) item->SetIndex(index);
   } else {
     Reindex();
     if (curSel_ >= index) ++curSel_;
+  }
+  // An item that arrives selected (its "selected" attribute) becomes the
+  // list's selection, without a notification.
+  if (item && item->IsSelected()) {
+    item->SetSelectedFlag(false);
+    if (multiSelect_) {
+      SelectMultiItem(index, false);
+    } else {
+      SelectItem(index, false, false);
+    }
   }
   return true;
 }

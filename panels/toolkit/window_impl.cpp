@@ -1,10 +1,12 @@
 #include "panels/toolkit/window_impl.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include "panels/toolkit/control.h"
@@ -14,6 +16,26 @@ CWindowWnd::CWindowWnd() : QWidget(nullptr) {}
 
 CWindowWnd::~CWindowWnd() {
   if (modalLoop_) modalLoop_->quit();
+  for (auto& [id, timer] : timers_) delete timer;
+}
+
+bool CWindowWnd::SetTimer(UINT id, UINT elapse) {
+  QTimer*& timer = timers_[id];
+  if (!timer) {
+    timer = new QTimer();
+    QObject::connect(timer, &QTimer::timeout, this, [this, id] { HandleMessage(WM_TIMER, id, 0); });
+  }
+  timer->start(static_cast<int>(elapse));
+  return true;
+}
+
+bool CWindowWnd::KillTimer(UINT id) {
+  auto it = timers_.find(id);
+  if (it == timers_.end()) return false;
+  it->second->stop();
+  it->second->deleteLater();
+  timers_.erase(it);
+  return true;
 }
 
 bool CWindowWnd::Create(QWidget* parent, const std::wstring& name, UINT style, UINT exStyle, int x,
@@ -54,7 +76,9 @@ int CWindowWnd::ShowModal() {
   QEventLoop loop;
   modalLoop_ = &loop;
   modalResult_ = &result;
-  setWindowModality(Qt::ApplicationModal);
+  // The run blocks the owner window only; a window without an owner leaves
+  // every other window usable.
+  setWindowModality(parentWidget() ? Qt::WindowModal : Qt::NonModal);
   QWidget::show();
   loop.exec();
   if (!self) return result;
@@ -65,6 +89,11 @@ int CWindowWnd::ShowModal() {
 }
 
 void CWindowWnd::Close(int result) {
+  if (closed_) return;
+  HandleMessage(WM_CLOSE, static_cast<WPARAM>(result), 0);
+}
+
+void CWindowWnd::DoClose(int result) {
   if (closed_) return;
   closed_ = true;
   if (modalResult_) *modalResult_ = result;
@@ -114,9 +143,8 @@ void CWindowWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWindowWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  (void)wParam;
   (void)lParam;
-  if (msg == WM_CLOSE) Close(0);
+  if (msg == WM_CLOSE) DoClose(static_cast<int>(wParam));
   return 0;
 }
 
@@ -299,4 +327,15 @@ void WindowImplBase::changeEvent(QEvent* event) {
     if (restoreBtn) restoreBtn->SetVisible(maximized);
   }
   CWindowWnd::changeEvent(event);
+}
+
+bool WaitWithMessages(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() >= timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
 }

@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+#include <map>
 #include <string>
 
 #include "panels/toolkit/dialog_builder.h"
@@ -19,6 +21,7 @@
 #include "panels/toolkit/paint_manager.h"
 
 class CControlUI;
+class QTimer;
 
 // Window styles the program passes; anything else is ignored.
 constexpr UINT UI_WNDSTYLE_FRAME = 0x00CF0000;
@@ -49,8 +52,10 @@ class CWindowWnd : public QWidget {
   void ShowWindow(bool show = true, bool takeFocus = true);
   // Shows the window modally and returns the result given to Close.
   int ShowModal();
-  // Closes the window with a result (hides it, ends a modal run, sends
-  // WM_DESTROY, then OnFinalMessage, which may delete the object).
+  // Asks the window to close with a result: WM_CLOSE (wParam = result) goes
+  // through HandleMessage; a handler that marks it handled refuses the close.
+  // Otherwise the window hides, a modal run ends, WM_DESTROY is sent, then
+  // OnFinalMessage (which may delete the object).
   void Close(int result = 1);
   bool IsClosed() const { return closed_; }
   void CenterWindow();
@@ -60,6 +65,11 @@ class CWindowWnd : public QWidget {
   LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
   void PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // Window timers: each expiry is WM_TIMER with wParam = id through
+  // HandleMessage. Setting a running id restarts it.
+  bool SetTimer(UINT id, UINT elapse);
+  bool KillTimer(UINT id);
+  bool HasTimer(UINT id) const { return timers_.count(id) != 0; }
 
  protected:
   // Called once the window is closed; the default does nothing.
@@ -67,6 +77,7 @@ class CWindowWnd : public QWidget {
   // Called from Create after the window exists.
   virtual void OnCreate() {}
   void closeEvent(QCloseEvent* event) override;
+  void DoClose(int result);
   void FinishClose();
 
   bool created_ = false;
@@ -74,6 +85,7 @@ class CWindowWnd : public QWidget {
   bool finalized_ = false;
   QEventLoop* modalLoop_ = nullptr;
   int* modalResult_ = nullptr;
+  std::map<UINT, QTimer*> timers_;
 };
 
 class WindowImplBase : public CWindowWnd,
@@ -122,3 +134,8 @@ class WindowImplBase : public CWindowWnd,
   bool dragging_ = false;
   QPoint dragOffset_;
 };
+
+// Waits until done() answers true or timeoutMs have passed, handling the UI
+// thread's events meanwhile (so a worker blocked in SendMessage to a window
+// can finish). False on time-out.
+bool WaitWithMessages(const std::function<bool()>& done, int timeoutMs);

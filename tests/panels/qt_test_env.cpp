@@ -31,7 +31,7 @@ const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 std::wstring FixtureSkinPath() {
   const char* src = std::getenv("RUVEMO_SOURCE_DIR");
-  std::string base = src ? src : ".";
+  std::string base = src && *src ? src : RUVEMO_TEST_SOURCE_DIR;
   return QString::fromStdString(base + "/tests/panels/skin/").toStdWString();
 }
 

@@ -1,10 +1,13 @@
 // The toolkit layer: building from layouts, lookup, attributes, notifications,
 // timers, language texts, menus, modal windows and the tray icon.
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -12,6 +15,7 @@
 #include <functional>
 
 #include "panels/toolkit/button.h"
+#include "panels/toolkit/color_palette.h"
 #include "panels/toolkit/combo.h"
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/edit.h"
@@ -40,7 +44,7 @@ class TestWnd : public WindowImplBase {
   void OnMenuCommand(const MenuCmd& cmd) override { menuCommands.push_back(cmd); }
   LRESULT HandleCustomMessage(UINT msg, WPARAM w, LPARAM l, bool& handled) override {
     messages.push_back({msg, w, l});
-    handled = msg >= WM_USER;
+    handled = msg >= WM_USER || (msg == WM_CLOSE && refuseClose);
     return 0;
   }
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, bool& handled) override {
@@ -56,6 +60,7 @@ class TestWnd : public WindowImplBase {
   std::vector<std::tuple<UINT, WPARAM, LPARAM>> messages;
   int destroyed = 0;
   int finals = 0;
+  bool refuseClose = false;
 };
 
 class ToolkitTest : public ::testing::Test {
@@ -167,6 +172,11 @@ TEST_F(ToolkitTest, AttributesDefaultsAndStyles) {
   EXPECT_FALSE(styled->IsVisible());
   EXPECT_EQ(styled->GetFixedWidth(), 25);
 
+  // A control made by the program finds its style before it joins a window.
+  CLabelUI loose;
+  loose.SetAttribute(L"style", L"big_label");
+  EXPECT_EQ(loose.GetFixedHeight(), 40);
+
   auto* pages = Find<CTabLayoutUI>(L"pages");
   EXPECT_EQ(pages->GetCurSel(), 1);
   EXPECT_TRUE(pm->FindControl(L"page0")->isHidden());
@@ -200,6 +210,18 @@ TEST_F(ToolkitTest, LayoutKeepsFixedSizesSharesTheRestAndPlacesFloats) {
   caption->Add(floating);
   caption->Relayout();
   EXPECT_EQ(floating->geometry(), QRect(10, 5, 20, 10));
+
+  // Children lower than their row are placed by "childvalign".
+  auto* row = new CHorizontalLayoutUI();
+  row->SetAttribute(L"childvalign", L"vcenter");
+  row->setGeometry(0, 0, 100, 30);
+  auto* small = new CLabelUI();
+  small->SetFixedWidth(20);
+  small->SetFixedHeight(10);
+  row->Add(small);
+  row->Relayout();
+  EXPECT_EQ(small->geometry(), QRect(0, 10, 20, 10));
+  delete row;
 
   // Scale 144: fixed sizes grow by half.
   pm->SetDPI(144);
@@ -241,6 +263,22 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
       {"combo selection",
        [&] { Find<CComboUI>(L"mode_combo")->SelectItem(1); },
        {{L"itemselect", L"mode_combo", 1, -1}}},
+      {"combo opened and an entry picked; hidden items are not offered",
+       [&] {
+         auto* combo = Find<CComboUI>(L"mode_combo");
+         combo->SelectItem1(0, false, false);
+         combo->GetItemAt(0)->SetVisible(false);
+         click(L"mode_combo");
+         ASSERT_TRUE(combo->IsDropDownOpen());
+         QListWidget* list = combo->DropDown();
+         ASSERT_EQ(list->count(), 1);
+         EXPECT_EQ(list->item(0)->text(), QString("mode_b"));
+         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                           list->visualItemRect(list->item(0)).center());
+         EXPECT_FALSE(combo->IsDropDownOpen());
+         combo->GetItemAt(0)->SetVisible(true);
+       },
+       {{L"dropdown", L"mode_combo", 0, 0}, {L"itemselect", L"mode_combo", 1, 0}}},
       {"combo selection without notification",
        [&] { Find<CComboUI>(L"mode_combo")->SelectItem1(0, false, false); },
        {}},
@@ -278,6 +316,30 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
         {L"textchanged", L"num_edit", 0, 0},
         {L"return", L"num_edit", 0, 0},
         {L"killfocus", L"num_edit", 0, 0}}},
+      {"context request on an item that uses a menu",
+       [&] {
+         CControlUI* c = pm->FindControl(L"n0");
+         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 4), c->mapToGlobal(QPoint(3, 4)),
+                             Qt::ControlModifier);
+         QCoreApplication::sendEvent(c, &e);
+       },
+       {{L"menu", L"n0", WPARAM(Qt::ControlModifier), 3 | (4 << 16)}}},
+      {"context request on an item without one",
+       [&] {
+         CControlUI* c = pm->FindControl(L"n1");
+         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(3, 4));
+         QCoreApplication::sendEvent(c, &e);
+       },
+       {}},
+      {"palette picked with the mouse",
+       [&] {
+         CControlUI* c = pm->FindControl(L"Pallet");
+         QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(0, 0) + QPoint(1, 1));
+       },
+       {{L"colorchanged", L"Pallet", Find<CColorPaletteUI>(L"Pallet")->ColorAt(QPoint(1, 1)), 0}}},
+      {"palette set by the program",
+       [&] { Find<CColorPaletteUI>(L"Pallet")->SetSelectColor(0xFF00FF00); },
+       {}},
       {"disabled button",
        [&] {
          pm->FindControl(L"ok_btn")->SetEnabled(false);
@@ -293,7 +355,30 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
     EXPECT_EQ(recorder.seen, c.expected) << c.what;
   }
   EXPECT_FALSE(Find<COptionUI>(L"tab_a")->IsSelected());
+  for (std::uint32_t color : {0xFF00FF00u, 0xFFFF0000u, 0xFF102030u, 0xFF000000u, 0xFFFFFFFFu}) {
+    Find<CColorPaletteUI>(L"Pallet")->SetSelectColor(color);
+    EXPECT_EQ(Find<CColorPaletteUI>(L"Pallet")->GetSelectColor(), color) << std::hex << color;
+  }
   EXPECT_EQ(Find<CSliderUI>(L"speed_slider")->GetValue(), 10);
+}
+
+TEST_F(ToolkitTest, DraggingTheCaptionMovesTheWindowButNotFromBelowIt) {
+  Show();
+  CControlUI* title = pm->FindControl(L"title");  // a label in the caption band
+  const QPoint before = wnd->pos();
+  QTest::mousePress(title, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseMove(title, QPoint(40, 30));
+  QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(40, 30));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(wnd->pos() - before, QPoint(30, 20));
+
+  const QPoint moved = wnd->pos();
+  CControlUI* styled = pm->FindControl(L"styled");  // below the caption
+  QTest::mousePress(styled, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseMove(styled, QPoint(40, 30));
+  QTest::mouseRelease(styled, Qt::LeftButton, {}, QPoint(40, 30));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(wnd->pos(), moved);
 }
 
 TEST_F(ToolkitTest, WindowInitIsPostedAndWindowSizeFollowsResizes) {
@@ -409,6 +494,12 @@ TEST_F(ToolkitTest, ContainersAddInsertRemoveAndForgetDeletedChildren) {
   EXPECT_EQ(list->GetCount(), 2);
   EXPECT_EQ(list->GetItemAt(0)->GetName(), L"n1");
   EXPECT_FALSE(list->RemoveAt(5));
+  auto* preselected = new CListLabelElementUI();
+  preselected->SetAttribute(L"selected", L"true");
+  recorder.seen.clear();
+  list->Add(preselected);
+  EXPECT_EQ(list->GetCurSel(), 2);  // arrives selected, silently
+  EXPECT_TRUE(recorder.seen.empty());
   list->RemoveAll();
   EXPECT_EQ(list->GetCount(), 0);
   EXPECT_EQ(list->GetCurSel(), -1);
@@ -450,8 +541,48 @@ TEST_F(ToolkitTest, ShowModalReturnsTheCloseResultAndDestroysOnce) {
   EXPECT_EQ(wnd->ShowModal(), 7);
   EXPECT_EQ(wnd->destroyed, 1);
   EXPECT_EQ(wnd->finals, 1);
+  EXPECT_EQ(wnd->messages.front(), std::make_tuple(WM_CLOSE, WPARAM(7), LPARAM(0)));
   wnd->Close(3);
   QCoreApplication::processEvents();
+  EXPECT_EQ(wnd->destroyed, 1);
+}
+
+TEST_F(ToolkitTest, AModalRunBlocksItsOwnerOnly) {
+  Show();
+  for (bool owned : {false, true}) {
+    TestWnd box;
+    box.Create(owned ? wnd.get() : nullptr, L"box");
+    bool ownerBlocked = true;
+    QTimer::singleShot(0, &box, [&] {
+      ownerBlocked = QApplication::activeModalWidget() != nullptr;
+      box.Close(1);
+    });
+    EXPECT_EQ(box.ShowModal(), 1);
+    EXPECT_EQ(ownerBlocked, owned);
+  }
+}
+
+TEST_F(ToolkitTest, WaitingWithMessagesLetsAWorkerSendToTheWindow) {
+  std::atomic<bool> finished{false};
+  std::thread worker([&] {
+    wnd->SendMessage(WM_USER + 9, 0, 0);  // needs the UI thread
+    finished = true;
+  });
+  EXPECT_TRUE(WaitWithMessages([&] { return finished.load(); }, 2000));
+  worker.join();
+  EXPECT_FALSE(WaitWithMessages([] { return false; }, 10));
+}
+
+TEST_F(ToolkitTest, AWindowMayRefuseToClose) {
+  wnd->refuseClose = true;
+  QTimer::singleShot(0, wnd.get(), [this] {
+    wnd->Close(4);  // refused
+    wnd->close();   // the window manager's close: refused too
+    EXPECT_FALSE(wnd->IsClosed());
+    wnd->refuseClose = false;
+    wnd->Close(5);
+  });
+  EXPECT_EQ(wnd->ShowModal(), 5);
   EXPECT_EQ(wnd->destroyed, 1);
 }
 
@@ -480,6 +611,15 @@ TEST_F(ToolkitTest, MessagesReachTheWindowSentPostedFromThreadsAndFromTheTray) {
   ASSERT_EQ(wnd->messages.size(), 3u);
   EXPECT_EQ(wnd->messages[1], std::make_tuple(WM_USER + 6, WPARAM(3), LPARAM(4)));
   EXPECT_EQ(wnd->messages[2], std::make_tuple(WM_USER + 7, WPARAM(5), LPARAM(6)));
+
+  // Window timers arrive as WM_TIMER with the id; killing one in its handler stops it.
+  wnd->messages.clear();
+  ASSERT_TRUE(wnd->SetTimer(1032, 1));
+  QTest::qWaitFor([&] { return !wnd->messages.empty(); }, 2000);
+  EXPECT_TRUE(wnd->KillTimer(1032));
+  EXPECT_FALSE(wnd->KillTimer(1032));
+  ASSERT_FALSE(wnd->messages.empty());
+  EXPECT_EQ(wnd->messages[0], std::make_tuple(WM_TIMER, WPARAM(1032), LPARAM(0)));
 
   CTrayIcon tray;
   ASSERT_TRUE(tray.CreateTrayIcon(wnd.get(), 107, L"Brivo75", kTrayMessage));

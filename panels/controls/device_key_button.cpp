@@ -1,0 +1,101 @@
+#include "panels/controls/device_key_button.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "panels/toolkit/image_string.h"
+#include "panels/toolkit/resource_manager.h"
+
+CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : CButtonUI(parent) {}
+
+void CDeviceKeyButtonUI::SetLight(bool lit) {
+  if (lit_ == lit) return;
+  lit_ = lit;
+  update();
+}
+
+void CDeviceKeyButtonUI::SetLightColor(std::uint32_t packed) {
+  if (lightColor_ == packed) return;
+  lightColor_ = packed;
+  if (lit_) update();
+}
+
+void CDeviceKeyButtonUI::SetLightBrightness(int brightness) {
+  brightness = std::clamp(brightness, 0, 255);
+  if (brightness_ == brightness) return;
+  brightness_ = brightness;
+  if (lit_) update();
+}
+
+QColor CDeviceKeyButtonUI::GetLightPaintColor() const {
+  return QColor(lightColor_ & 0xFF, (lightColor_ >> 16) & 0xFF, (lightColor_ >> 8) & 0xFF,
+                brightness_);
+}
+
+void CDeviceKeyButtonUI::SetSelected(bool selected) {
+  if (selected_ == selected) return;
+  selected_ = selected;
+  update();
+}
+
+void CDeviceKeyButtonUI::ShowKeySet(bool on) {
+  showKeySet_ = on;
+  update();
+}
+
+void CDeviceKeyButtonUI::ShowKeyUnset(bool on) {
+  showKeyUnset_ = on;
+  update();
+}
+
+void CDeviceKeyButtonUI::SetAttribute(const std::wstring& name, const std::wstring& value) {
+  const std::wstring n = ToLower(name);
+  if (n == L"lightimage") {
+    lightImage_ = value;
+  } else if (n == L"keysetimage") {
+    keySetImage_ = value;
+  } else if (n == L"keyunsetimage") {
+    keyUnsetImage_ = value;
+  }
+  // "gmnametextcolor" is accepted and changes nothing.
+  CButtonUI::SetAttribute(name, value);
+}
+
+void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !IsEnabled()) {
+    event->ignore();
+    return;
+  }
+  state_ |= UISTATE_PUSHED | UISTATE_CAPTURED;
+  RaiseNotify(L"dbclick");
+  update();
+}
+
+void CDeviceKeyButtonUI::PaintStatusImage(QPainter& painter) {
+  CButtonUI::PaintStatusImage(painter);
+  if (lit_ && !lightImage_.empty()) {
+    const ImageSpec spec = ParseImageString(lightImage_);
+    QImage image = CResourceManager::GetInstance().LoadImage(spec.file);
+    if (!image.isNull()) {
+      // The image's shape in the light colour; brightness is the opacity.
+      QImage tinted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+      QPainter tint(&tinted);
+      tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+      QColor c = GetLightPaintColor();
+      c.setAlpha(255);
+      tint.fillRect(tinted.rect(), c);
+      tint.end();
+      QRect source = spec.source.isEmpty() ? tinted.rect() : spec.source;
+      QRect dest = rect();
+      if (!spec.dest.isEmpty())
+        dest = QRect(Scale(spec.dest.left()), Scale(spec.dest.top()), Scale(spec.dest.width()),
+                     Scale(spec.dest.height()));
+      painter.save();
+      painter.setOpacity(brightness_ / 255.0);
+      painter.drawImage(dest, tinted, source);
+      painter.restore();
+    }
+  }
+  if (showKeyUnset_) DrawImage(painter, keyUnsetImage_);
+  if (showKeySet_) DrawImage(painter, keySetImage_);
+}
