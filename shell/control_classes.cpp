@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "panels/controls/own_controls.h"
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/paint_manager.h"
 #include "panels/toolkit/resource_manager.h"
@@ -57,8 +58,9 @@ constexpr SubTreeElement kSubTrees[] = {
 }  // namespace
 
 const std::vector<ControlClassEntry>& ControlClassTable() {
-  // The own controls, the panels and the device classes arrive with their
-  // parts; until then a row has no creator and the skin's element is skipped.
+  // The own controls (rows 1 to 14) are registered by their module; the
+  // panels and the device classes arrive with their parts; until then a row
+  // has no creator and the skin's element is skipped.
   static const std::vector<ControlClassEntry> table = {
       {L"CCircleProgressUI", {}},
       {L"CChartViewUI", {}},
@@ -90,6 +92,9 @@ const std::vector<ControlClassEntry>& ControlClassTable() {
 
 void RegisterControlClasses() {
   CControlFactory* factory = CControlFactory::GetInstance();
+  // Rows 1 to 14, the program's own controls, come from their module in
+  // the same order; the rest follow as their parts supply them.
+  RegisterOwnControls(*factory);
   for (const ControlClassEntry& e : ControlClassTable()) {
     if (e.create) factory->RegistControl(e.className, e.create);
   }
@@ -110,6 +115,7 @@ std::wstring MainSkinSubTree(const std::wstring& element) {
 }
 
 CControlUI* CreateMainSkinControl(const std::wstring& element, CPaintManagerUI* manager) {
+  if (CControlUI* own = CreateOwnControl(element)) return own;
   for (const DirectElement& d : kDirectElements) {
     if (!EqualsNoCase(element, d.element)) continue;
     if (d.registeredClass == nullptr) return nullptr;  // device pages come with the device list

@@ -1,6 +1,5 @@
 #include "shell/msg_wnd.h"
 
-#include <QEventLoop>
 #include <QPointer>
 
 #include "panels/toolkit/control.h"
@@ -91,24 +90,6 @@ int CMsgWnd::SetScale(int scale) {
 
 void CMsgWnd::OnFinalMessage() { deleteLater(); }
 
-int CMsgWnd::Run(bool blockOthers) {
-  if (blockOthers) return ShowModal();
-  int result = 0;
-  if (closed_) return result;
-  QPointer<CMsgWnd> self(this);
-  QEventLoop loop;
-  modalLoop_ = &loop;
-  modalResult_ = &result;
-  setWindowModality(Qt::NonModal);
-  QWidget::show();
-  loop.exec();
-  if (!self) return result;
-  modalLoop_ = nullptr;
-  modalResult_ = nullptr;
-  FinishClose();
-  return result;
-}
-
 int ShowMessageBox(QWidget* owner, const std::wstring& title, const std::wstring& text, int scale,
                    bool textIsResource, int buttons) {
   auto* box = new CMsgWnd();
@@ -116,8 +97,9 @@ int ShowMessageBox(QWidget* owner, const std::wstring& title, const std::wstring
   box->SetContent(title, text, textIsResource, buttons);
   box->SetScale(scale);
   box->CenterWindow();
-  // A box without an owner leaves the other windows usable.
-  return box->Run(owner != nullptr);
+  // The run blocks the owner only; a box without an owner leaves the other
+  // windows usable.
+  return box->ShowModal();
 }
 
 std::wstring FormatWithNumber(const std::wstring& format, int n) {

@@ -36,9 +36,6 @@ class CMsgWnd : public WindowImplBase,
   // (with a debug line). Applied to all windows. Returns the scale taken.
   int SetScale(int scale);
   int Scale() const { return m_pm.GetDPI(); }
-  // Shows the box and waits until it closes; returns its result. With
-  // blockOthers false the other windows stay usable meanwhile.
-  int Run(bool blockOthers);
 
  protected:
   void OnFinalMessage() override;
