@@ -1,15 +1,112 @@
 #include "shell/main_wnd.h"
 
-#include <QCloseEvent>
+#include <QAction>
+#include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QStyle>
-#include <QThread>
 #include <QTimer>
+#include <QXmlStreamReader>
 
+#include "panels/toolkit/container.h"
+#include "panels/toolkit/control.h"
+#include "panels/toolkit/resource_manager.h"
 #include "platform/debug_output.h"
+#include "profiles/json_file.h"
+#include "shell/control_classes.h"
+#include "shell/msg_wnd.h"
 
 std::atomic<int> CMainWnd::processingGate_{1};
+
+namespace {
+
+// The nine buttons of the title bar.
+constexpr const wchar_t* kWindowButtons[] = {L"closebtn", L"maxbtn",       L"restorebtn",
+                                             L"minbtn",   L"skinbtn",      L"gamemodebtn",
+                                             L"cloudbtn", L"smarteyesbtn", L"setbtn"};
+
+// Who drives the lighting, as the language files name it ("控制灯光" /
+// "不控制灯光" in Chinese).
+const wchar_t* LightControlTextId(int flag) {
+  return flag == 1 ? L"control_light_text" : L"no_control_light_text";
+}
+
+constexpr wchar_t kTrayMenuXml[] = L"menu.xml";
+constexpr wchar_t kMacroActionMenuXml[] = L"XML\\Menus\\macro_action_menu.xml";
+
+// A colour attribute as a style-sheet colour; fallback when it is absent.
+QString QtColor(const QXmlStreamAttributes& a, const char* name, const char* fallback) {
+  if (!a.hasAttribute(name)) return fallback;
+  const QColor c = ToQColor(ParseColor(FromQ(a.value(name).toString())));
+  return QString("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
+}
+
+// The toolkit's menus are native pop-ups; their look comes from the
+// attributes of the menu file's <Menu> element (bkcolor, bordercolor,
+// textcolor, hotbkcolor, hottextcolor, linecolor, fontsize, itemheight,
+// width) and the items' "icon".
+void ApplyMenuLook(CMenuWnd* menu, const std::wstring& xml, const QPoint& point, int alignment) {
+  if (menu == nullptr || menu->Menu() == nullptr) return;
+  auto& res = CResourceManager::GetInstance();
+  QFile file(ToQ(res.ResolvePath(res.GetXmlFile(xml))));
+  if (!file.open(QIODevice::ReadOnly)) return;
+  QXmlStreamReader reader(&file);
+  QString sheet;
+  while (reader.readNextStartElement() || !reader.atEnd()) {
+    if (!reader.isStartElement()) continue;
+    const auto a = reader.attributes();
+    if (reader.name().compare(QLatin1String("Menu"), Qt::CaseInsensitive) == 0) {
+      const QString bk = QtColor(a, "bkcolor", "#1b1e25");
+      const QString border = QtColor(a, "bordercolor", "#30353f");
+      const QString text = QtColor(a, "textcolor", "#e1e5ec");
+      const QString hot = QtColor(a, "hotbkcolor", "#2b3a5c");
+      const QString hotText = QtColor(a, "hottextcolor", "#ffffff");
+      const QString sep = QtColor(a, "linecolor", "#2e333d");
+      const int size = a.hasAttribute("fontsize") ? a.value("fontsize").toInt() : 13;
+      const int itemHeight = a.hasAttribute("itemheight") ? a.value("itemheight").toInt() : 34;
+      const int width = a.hasAttribute("width") ? a.value("width").toInt() : 180;
+      sheet = QString(
+                  "QMenu{background:%1;border:1px solid %2;border-radius:8px;padding:6px;"
+                  "font-family:'DejaVu Sans';font-size:%3px;min-width:%7px;}"
+                  "QMenu::item{color:%4;padding:%8px 18px %8px 12px;border-radius:6px;"
+                  "min-height:%9px;}"
+                  "QMenu::item:selected{background:%5;color:%6;}"
+                  "QMenu::icon{padding-left:10px;}"
+                  "QMenu::separator{height:1px;background:%10;margin:5px 8px;}")
+                  .arg(bk, border)
+                  .arg(size)
+                  .arg(text, hot, hotText)
+                  .arg(width)
+                  .arg((itemHeight - size) / 2 - 2)
+                  .arg(size + 4)
+                  .arg(sep);
+    } else if (reader.name().compare(QLatin1String("MenuElement"), Qt::CaseInsensitive) == 0 &&
+               a.hasAttribute("icon")) {
+      if (QAction* action = menu->FindItem(FromQ(a.value("name").toString()))) {
+        const QImage image = res.LoadImage(FromQ(a.value("icon").toString()));
+        if (!image.isNull()) action->setIcon(QIcon(QPixmap::fromImage(image)));
+      }
+    }
+  }
+  if (sheet.isEmpty()) return;
+  QList<QMenu*> menus = menu->Menu()->findChildren<QMenu*>();
+  menus.prepend(menu->Menu());
+  for (QMenu* m : menus) {
+    // Rounded corners: the pop-up itself is transparent outside them.
+    m->setAttribute(Qt::WA_TranslucentBackground);
+    m->setWindowFlag(Qt::FramelessWindowHint);
+    m->setWindowFlag(Qt::NoDropShadowWindowHint);
+  }
+  QMenu* top = menu->Menu();
+  top->setStyleSheet(sheet);
+  // The menu opened before it had its look: open it again with its final size.
+  top->hide();
+  top->popup(CMenuWnd::PlaceMenu(point, top->sizeHint(), alignment));
+}
+
+}  // namespace
 
 QByteArray BuildWorkToolAnswer(const std::vector<WorkToolDevice>& types) {
   QByteArray block(1024, '\0');
@@ -30,6 +127,25 @@ QByteArray BuildWorkToolAnswer(const std::vector<WorkToolDevice>& types) {
   return block;
 }
 
+TrayMenuPlace PlaceTrayMenu(const QPoint& cursor, const QRect& screen, const QRect& available) {
+  TrayMenuPlace place{cursor, eMenuAlignment_Left | eMenuAlignment_Top};
+  if (available.isEmpty() || available == screen) return place;
+  if (available.top() > screen.top()) {  // panel at the top
+    place.point.setY(available.top() + 1);
+    place.alignment = eMenuAlignment_Right | eMenuAlignment_Top;
+  } else if (available.left() > screen.left()) {  // at the left
+    place.point.setX(available.left() + 1);
+    place.alignment = eMenuAlignment_Left | eMenuAlignment_Bottom;
+  } else if (available.bottom() < screen.bottom()) {  // at the bottom
+    place.point.setY(available.bottom() + 1 - 20);
+    place.alignment = eMenuAlignment_Right | eMenuAlignment_Bottom;
+  } else if (available.right() < screen.right()) {  // at the right
+    place.point.setX(available.right());
+    place.alignment = eMenuAlignment_Right | eMenuAlignment_Bottom;
+  }
+  return place;
+}
+
 CMainWnd::CMainWnd() : slots_(this) {
   setWindowTitle("Brivo75");
   resize(800, 572);
@@ -39,10 +155,20 @@ CMainWnd::CMainWnd() : slots_(this) {
     QMetaObject::invokeMethod(
         this, [this] { uiCalls_.Serve(); }, Qt::QueuedConnection);
   });
+  // The class's own notification map.
+  AddNotifyEntry(L"itemactivate", L"", [this](TNotifyUI& msg) {
+    if (msg.pSender != nullptr && msg.pSender->GetName() == L"macro_action") ShowMacroActionMenu();
+  });
+  AddNotifyEntry(L"setfocus", L"", [this](TNotifyUI& msg) {
+    if (msg.pSender != nullptr && msg.pSender->GetName() == L"keyset_keyboard_text_edit")
+      SendMessage(WM_HOOK_CONTROL, 1, 0);
+  });
+  AddVirtualWnd(L"mainpage", &mainPage_);
 }
 
 CMainWnd::~CMainWnd() {
   Shutdown();
+  RemoveVirtualWnd(L"mainpage");
   if (bus_ != nullptr) bus_->SetHandler(nullptr);
 }
 
@@ -50,6 +176,287 @@ void CMainWnd::AttachProgramBus(CProgramBus* bus) {
   if (bus_ != nullptr) bus_->SetHandler(nullptr);
   bus_ = bus;
   if (bus_ != nullptr) bus_->SetHandler(this);
+}
+
+// ---------------------------------------------------------------------------
+// Building and initialisation
+
+CControlUI* CMainWnd::CreateControl(const std::wstring& className) {
+  return CreateMainSkinControl(className, &m_pm);
+}
+
+void CMainWnd::InitWindow() {
+  DebugOutput("InitWindow");
+  CResourceManager::GetInstance().LoadLanguage(L"lan_cn.xml");
+  RefreshLanguageTexts();
+  for (const wchar_t* name : kWindowButtons) windowButtons_[name] = m_pm.FindControl(name);
+  strTest_ = m_pm.FindControl(L"str_test");
+  tray_.CreateTrayIcon(this, kTrayIconId, kTrayToolTip, WM_TRAY_ICON, L"common/icons/logo.svg");
+}
+
+void CMainWnd::OnWindowInit() {
+  if (bus_ != nullptr) bus_->BroadcastLightControl(1, 1);
+  // The stored language is applied here and the device pages are created
+  // with the device list; the discovery thread starts in slot 0 and shows
+  // the window after its first scan. Until discovery exists the window is
+  // shown at once, as that first scan would.
+  UpdateNoDeviceNotice();
+  StartWindowTimer(kTimerWindowInit, 100);
+}
+
+void CMainWnd::RefreshLanguageTexts() {
+  // Tooltips are translated when they are set; texts when they are painted.
+  if (CControlUI* root = GetRoot()) {
+    for (CControlUI* c : root->findChildren<CControlUI*>()) {
+      if (!c->GetToolTip().empty()) c->SetToolTip(c->GetToolTip());
+    }
+  }
+  CResourceManager::GetInstance().ReloadText();
+}
+
+CControlUI* CMainWnd::WindowButton(const std::wstring& name) const {
+  auto it = windowButtons_.find(name);
+  return it != windowButtons_.end() ? it->second : nullptr;
+}
+
+LRESULT CMainWnd::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+  (void)msg;
+  (void)wParam;
+  (void)lParam;
+  handled = false;
+  return 0;
+}
+
+std::wstring CMainWnd::QueryControlText(const std::wstring& id, const std::wstring& type) {
+  (void)id;
+  (void)type;
+  return {};
+}
+
+// ---------------------------------------------------------------------------
+// Notifications
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+  CControlUI* sender = msg.pSender;
+  const std::wstring name = sender != nullptr ? sender->GetName() : std::wstring();
+  if (msg.sType != L"timer") {
+    DebugOutput(Utf8FromWide(msg.sType));
+    DebugOutput(Utf8FromWide(name));
+  }
+  if (msg.sType == L"windowinit") {
+    OnWindowInit();
+  } else if (msg.sType == L"windowsize") {
+    if (name == L"root" && displayChanged_) {
+      displayChanged_ = false;
+      FitToMonitor();
+    }
+  } else if (msg.sType == L"click_wpremove" || msg.sType == L"click_wpedit") {
+    return;  // ends here, without the standard handling
+  } else {
+    RouteResult r = RouteNotify(msg.sType, name);
+    // Title-bar rows count only for the window's own buttons.
+    if (r.byControl && (sender == nullptr || WindowButton(name) != sender)) r = {};
+    if (r.target != NotifyTarget::kNone) Route(r.target, msg, r.number);
+  }
+  WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::OnClick(TNotifyUI& msg) {
+  // The minimise, maximise and restore buttons are carried out by the click
+  // routing; the close button closes the window (which ends the program).
+  if (msg.pSender != nullptr && msg.pSender == WindowButton(L"closebtn")) Close(0);
+}
+
+void CMainWnd::Route(NotifyTarget target, TNotifyUI& msg, int number) {
+  ++handled_[Index(target)];
+  lastNumber_ = number;
+  using T = NotifyTarget;
+  switch (target) {
+    case T::kCloseButton:
+      OnCloseButton();
+      break;
+    case T::kNoDeviceOk:
+      OnNoDeviceOk();
+      break;
+    case T::kLightControlToggle:
+      OnLightControlToggle(msg.pSender);
+      break;
+    case T::kMinimise:
+      SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      break;
+    case T::kMaximise:
+      SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+      break;
+    case T::kRestore:
+      SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+      break;
+    case T::kSkinPicker:
+      OnSkinPicker();
+      break;
+    case T::kSettingsWindow:
+      OnSettingsWindow();
+      break;
+    case T::kSystemDeviceSettings:
+      OnSystemDeviceSettings(number);
+      break;
+    case T::kRestoreDefaults:
+      OnRestoreDefaults();
+      break;
+    case T::kProfileReset:
+      OnProfileReset();
+      break;
+    case T::kDeviceTabSelected:
+      OnDeviceTabSelected();
+      break;
+    case T::kPreviousDevice:
+      OnPreviousDevice();
+      break;
+    case T::kNextDevice:
+      OnNextDevice();
+      break;
+    case T::kFunctionPage:
+      OnFunctionPage(number);
+      break;
+    case T::kSameMode:
+      OnSameMode();
+      break;
+    case T::kProfileBar:
+      OnProfileBar(msg);
+      break;
+    case T::kProfileComboTimer:
+      StartWindowTimer(kTimerProfileSwitch, 400);
+      break;
+    case T::kKeyButton:
+      OnKeyButton(number);
+      break;
+    case T::kKeyPanelButton:
+    case T::kKeyPanelSelect:
+    case T::kKeyPanelList:
+    case T::kKeyPanelEdit:
+      OnKeyPanel(msg);
+      break;
+    case T::kKeyCaptureEnd:
+      SendMessage(WM_HOOK_CONTROL, 0, 0);
+      break;
+    case T::kColourSwatch:
+    case T::kAudioColourSwatch:
+    case T::kLightingPanelClick:
+    case T::kLightingPanelSelect:
+    case T::kAudioLightingSelect:
+    case T::kLightingMode:
+    case T::kAudioLightingMode:
+    case T::kLightingSlider:
+    case T::kLightingColourEdit:
+    case T::kAudioColourEdit:
+    case T::kLightingColour:
+    case T::kAudioLightingColour:
+    case T::kPerKeyLightSelection:
+      OnLightingPanel(msg);
+      break;
+    case T::kSystemSettings:
+    case T::kMouseSettingsPage:
+    case T::kSystemSlider:
+    case T::kDpiSliderMove:
+    case T::kDpiEdit:
+    case T::kDpiColour:
+    case T::kResetRepeatTest:
+      OnSystemSettings(msg);
+      break;
+    case T::kMacroEditor:
+    case T::kMacroList:
+      OnMacroEditor(msg);
+      break;
+    case T::kShootPanel:
+      OnShootPanel(msg);
+      break;
+    case T::kHeadsetEqualiser:
+    case T::kHeadsetEqualiserList:
+    case T::kHeadsetSlider:
+    case T::kVoiceChanger:
+      OnHeadsetPanel(msg);
+      break;
+    case T::kMusicLighting:
+    case T::kMusicColourSlider:
+      OnMusicLighting(msg);
+      break;
+    case T::kNone:
+    case T::kNothing:
+    case T::kMacroActionMenu:
+    case T::kMenuExit:
+    case T::kMenuAbout:
+    case T::kMenuSettings:
+    case T::kTargetCount:
+      break;
+  }
+}
+
+void CMainWnd::OnMenuCommand(const MenuCmd& cmd) {
+  const RouteResult r = RouteMenuCommand(cmd.szName);
+  if (r.target == NotifyTarget::kNone) return;
+  ++handled_[Index(r.target)];
+  lastNumber_ = r.number;
+  switch (r.target) {
+    case NotifyTarget::kMenuExit:
+      CloseChildWindows();
+      Close(0);
+      break;
+    case NotifyTarget::kMenuAbout:
+      OnAboutWindow();
+      break;
+    case NotifyTarget::kMenuSettings:
+      OpenSettingsWindow();
+      break;
+    case NotifyTarget::kMacroActionMenu:
+      OnMacroActionMenu(cmd);
+      break;
+    default:
+      break;
+  }
+}
+
+void CMainWnd::OnCloseButton() {
+  CloseChildWindows();
+  hide();
+  // The devices' window-hidden flag is cleared here once device pages exist.
+}
+
+void CMainWnd::OnNoDeviceOk() { hide(); }
+
+void CMainWnd::OnLightControlToggle(CControlUI* sender) {
+  const int flag = lightControlFlag_ == 0 ? 1 : 0;
+  SetLightControl(flag, true);
+  if (sender != nullptr) sender->SetText(LightControlTextId(flag));
+}
+
+void CMainWnd::OnSystemDeviceSettings(int number) {
+  // The system's mouse (0) and keyboard (1) settings are the desktop's own
+  // tools on Linux; nothing is started for other numbers.
+  (void)number;
+}
+
+// ---------------------------------------------------------------------------
+// Window messages
+
+LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+  handled = false;
+  if (msg == WM_DESTROY) {
+    DebugOutput("退出测试");
+    Shutdown();
+    PostQuitMessage(0);
+    handled = true;
+    return 0;
+  }
+  HandlePrivateMessage(msg, static_cast<std::intptr_t>(wParam), lParam);
+  return 0;
+}
+
+LRESULT CMainWnd::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+  (void)msg;
+  (void)wParam;
+  (void)lParam;
+  tray_.DeleteTrayIcon();
+  handled = false;
+  return 0;
 }
 
 void CMainWnd::OnInstanceMessage(int wParam, int lParam) {
@@ -65,7 +472,10 @@ void CMainWnd::OnUpdateStatus(int wParam, int lParam) {
 
 void CMainWnd::OnLightControlRequest(int wParam, int lParam) {
   if (wParam != 1) return;
-  if (lParam == 0 || lParam == 1) SetLightControl(static_cast<int>(lParam), false);
+  if (lParam != 0 && lParam != 1) return;
+  SetLightControl(static_cast<int>(lParam), false);
+  if (CControlUI* status = m_pm.FindControl(L"control_light_status"))
+    status->SetText(LightControlTextId(static_cast<int>(lParam)));
 }
 
 QByteArray CMainWnd::OnWorkToolQuery() {
@@ -94,13 +504,14 @@ bool CMainWnd::HandlePrivateMessage(unsigned msg, std::intptr_t wParam, std::int
   switch (msg) {
     case WM_TRAY_ICON:
       // lParam: the mouse message; left button up toggles, right button up opens the menu.
-      if (lParam == 0x0202) ToggleFromTray();
-      if (lParam == 0x0205) StartWindowTimer(kTimerTrayMenu, 10);
+      if (lParam == WM_LBUTTONUP) ToggleFromTray();
+      if (lParam == WM_RBUTTONUP) StartWindowTimer(kTimerTrayMenu, 10);
       return true;
     case WM_HOOK_CONTROL:
       OnHookControl(wParam == 1);
       return true;
     case WM_SHOW_SETTING_PROGRESS:
+      if (CControlUI* c = m_pm.FindControl(L"setting_progress")) c->SetVisible(true);
       return true;
     case WM_LANGUAGE_CHANGED:
       OnLanguageChanged(static_cast<int>(wParam));
@@ -115,6 +526,7 @@ bool CMainWnd::HandlePrivateMessage(unsigned msg, std::intptr_t wParam, std::int
       OpenSettingsWindow();
       return true;
     case WM_CLEAR_UPDATE_MARK:
+      if (auto* set = WindowButton(L"setbtn")) set->SetAttribute(L"foreimage", L"");
       return true;
     case WM_SHOW_DEVICE_TAB:
       OnShowDeviceTab(wParam, lParam != 0);
@@ -124,8 +536,37 @@ bool CMainWnd::HandlePrivateMessage(unsigned msg, std::intptr_t wParam, std::int
   }
 }
 
+void CMainWnd::OnShowDeviceTab(std::intptr_t index, bool show) {
+  auto* list = dynamic_cast<CContainerUI*>(m_pm.FindControl(L"device_select_layout"));
+  if (list == nullptr || index < 0 || index >= list->GetCount()) return;
+  list->GetItemAt(static_cast<int>(index))->SetVisible(show);
+  UpdateNoDeviceNotice();
+}
+
+// ---------------------------------------------------------------------------
+// Showing and hiding
+
+bool CMainWnd::AnyDeviceTabVisible() const {
+  auto* list = dynamic_cast<CContainerUI*>(m_pm.FindControl(L"device_select_layout"));
+  if (list == nullptr) return false;
+  for (int i = 0; i < list->GetCount(); ++i) {
+    if (list->GetItemAt(i)->IsVisible()) return true;
+  }
+  return false;
+}
+
+void CMainWnd::UpdateNoDeviceNotice() {
+  const bool any = AnyDeviceTabVisible();
+  if (CControlUI* notice = m_pm.FindControl(L"No_device_Link")) notice->SetVisible(!any);
+  // Nothing to page through without a device.
+  for (const wchar_t* arrow : {L"device_select_prev", L"device_select_next"}) {
+    if (CControlUI* c = m_pm.FindControl(arrow)) c->SetVisible(any);
+  }
+}
+
 void CMainWnd::BringToFront() {
   ++bringToFrontCount_;
+  UpdateNoDeviceNotice();
   if (isMinimized()) showNormal();
   show();
   raise();
@@ -133,14 +574,20 @@ void CMainWnd::BringToFront() {
 }
 
 void CMainWnd::ToggleFromTray() {
+  UpdateNoDeviceNotice();
   const bool visible = isVisible() && !isMinimized();
   CloseChildWindows();
   if (visible) {
-    hide();
+    hide();  // the devices' window-hidden flag is set here once device pages exist
     return;
   }
   FitToMonitor();
-  BringToFront();
+  show();
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+  update();
+  if (CControlUI* root = GetRoot()) root->NeedUpdate();
 }
 
 void CMainWnd::FitToMonitor() {
@@ -149,17 +596,66 @@ void CMainWnd::FitToMonitor() {
   if (screen == nullptr) return;
   const QSize size = screen->size();
   uiScale_ = (size.width() > 1500 && size.height() > 960) ? 144 : 96;
+  if (IsCreated()) CPaintManagerUI::SetAllDPI(uiScale_);
   const QRect area = screen->availableGeometry();
   const QSize want = QSize(800, 572) * uiScale_ / 96;
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, want, area));
 }
 
-void CMainWnd::CloseChildWindows() {}
+void CMainWnd::CloseChildWindows() {
+  // The settings, About, music and palette windows close here once they
+  // exist; the menus go with them.
+  if (trayMenu_) trayMenu_->Close();
+  if (macroActionMenu_) macroActionMenu_->Close();
+}
 
 void CMainWnd::SetEditLock(bool lockList, bool idle) {
-  (void)lockList;
+  if (lockList) {
+    if (CControlUI* list = m_pm.FindControl(L"device_select_layout")) list->SetEnabled(idle);
+  }
   editState_ = idle ? 1 : 0;
 }
+
+void CMainWnd::ShowTrayMenu() {
+  trayMenu_.reset();  // the previous menu goes first
+  const QPoint cursor = QCursor::pos();
+  const QScreen* screen = QGuiApplication::screenAt(cursor);
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  TrayMenuPlace place{cursor, eMenuAlignment_Left | eMenuAlignment_Top};
+  if (screen != nullptr)
+    place = PlaceTrayMenu(cursor, screen->geometry(), screen->availableGeometry());
+  trayMenu_.reset(CMenuWnd::CreateMenu(kTrayMenuXml, place.point, this, place.alignment));
+  ApplyMenuLook(trayMenu_.get(), kTrayMenuXml, place.point, place.alignment);
+}
+
+void CMainWnd::ShowMacroActionMenu() {
+  macroActionMenu_.reset();
+  const QPoint cursor = QCursor::pos();
+  const int alignment = eMenuAlignment_Left | eMenuAlignment_Top;
+  macroActionMenu_.reset(CMenuWnd::CreateMenu(kMacroActionMenuXml, cursor, this, alignment));
+  ApplyMenuLook(macroActionMenu_.get(), kMacroActionMenuXml, cursor, alignment);
+}
+
+// ---------------------------------------------------------------------------
+// Language texts and message boxes
+
+std::wstring CMainWnd::LanguageText(const std::wstring& id) {
+  if (strTest_ == nullptr) return CResourceManager::GetInstance().Translate(id);
+  strTest_->SetText(id);
+  return strTest_->GetText();
+}
+
+int CMainWnd::ShowMessage(const std::wstring& textId, int buttons) {
+  return ShowMessageBox(this, L"", textId, uiScale_, true, buttons);
+}
+
+int CMainWnd::ShowFormatMessage(const std::wstring& formatId, int n, int buttons) {
+  return ShowMessageBox(this, L"", FormatWithNumber(LanguageText(formatId), n), uiScale_, false,
+                        buttons);
+}
+
+// ---------------------------------------------------------------------------
+// Shutdown and timers
 
 void CMainWnd::StopWorkers() {
   if (workersStopped_) return;
@@ -173,15 +669,12 @@ void CMainWnd::StopWorkers() {
 void CMainWnd::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
-  DebugOutput("退出测试");
   CloseChildWindows();
+  trayMenu_.reset();
+  macroActionMenu_.reset();
   for (auto& [id, timer] : timers_) timer->stop();
   StopWorkers();
-}
-
-void CMainWnd::closeEvent(QCloseEvent* event) {
-  Shutdown();
-  event->accept();
+  tray_.DeleteTrayIcon();
 }
 
 bool CMainWnd::TimerActive(int id) const {
@@ -205,6 +698,8 @@ void CMainWnd::OnTimer(int id) {
     case kTimerWindowInit:
       FitToMonitor();
       update();
+      // Without a discovery thread nothing else would show the window.
+      BringToFront();
       break;
     case kTimerTrayMenu:
       ShowTrayMenu();
@@ -236,15 +731,3 @@ void CMainWnd::GameLightingCue(int wParam, int lParam) {
 }
 
 void CMainWnd::RestoreGameLighting() {}
-void CMainWnd::ApplyLightingControlToDevices(int flag) { (void)flag; }
-void CMainWnd::OnDeviceArrived(std::intptr_t index) { (void)index; }
-void CMainWnd::OnDeviceRemoved(std::intptr_t index) { (void)index; }
-void CMainWnd::OnShowDeviceTab(std::intptr_t index, bool show) {
-  (void)index;
-  (void)show;
-}
-void CMainWnd::OnHookControl(bool install) { (void)install; }
-void CMainWnd::OnLanguageChanged(int index) { (void)index; }
-void CMainWnd::OpenSettingsWindow() {}
-void CMainWnd::ApplySelectedProfile() {}
-void CMainWnd::ShowTrayMenu() {}

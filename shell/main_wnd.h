@@ -1,24 +1,32 @@
 #pragma once
-// CMainWnd: the program's main window and the hub of its events. It receives
-// the messages of other programs (through the program bus), the private
-// messages of its own threads, suspend and resume, and routes each to the
-// part that deals with it. It owns the worker slots and the queue of calls
-// workers make to the UI thread.
-//
-// The window's skin and the toolkit's notifications attach here as the
-// toolkit layer lands; what is here already works without them.
+// CMainWnd: the program's main window and the hub of its events. It is built
+// from the skin resource "XML_MAIN", receives every notification of that
+// skin and every menu command, the messages of other programs (through the
+// program bus), the private messages of its own threads, suspend and resume,
+// and routes each to the part that deals with it. It owns the worker slots,
+// the queue of calls workers make to the UI thread, the tray icon and its menu.
 
-#include <QWidget>
+#include <QPointer>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "panels/toolkit/menu.h"
+#include "panels/toolkit/notify_pump.h"
+#include "panels/toolkit/tray_icon.h"
+#include "panels/toolkit/window_impl.h"
 #include "platform/qt/program_bus.h"
+#include "shell/notify_routes.h"
 #include "shell/ui_call_queue.h"
 #include "shell/worker_slots.h"
 
 class QTimer;
+class QScreen;
+class CControlUI;
 
 // Private window messages (numbers as the program's threads and windows use them).
 enum PrivateMessage : unsigned {
@@ -42,6 +50,10 @@ enum MainWndTimer : int {
   kTimerGameLighting = 1066,
 };
 
+// The tray icon's id and tooltip.
+inline constexpr UINT kTrayIconId = 107;
+inline constexpr wchar_t kTrayToolTip[] = L"Brivo75";
+
 // One row of the service tool's answer: a device type of the catalogue.
 struct WorkToolDevice {
   std::uint32_t vendorId = 0;
@@ -53,10 +65,44 @@ struct WorkToolDevice {
 // that do not fit are left out.
 QByteArray BuildWorkToolAnswer(const std::vector<WorkToolDevice>& types);
 
-class CMainWnd : public QWidget, public IProgramBusHandler {
+// Where the tray menu opens: the point and the menu alignment for the cursor
+// position, given the screen and the part of it the desktop panels leave
+// free. A panel at the top opens the menu below it (Right|Top), at the left
+// beside it (Left|Bottom), at the bottom or right above or beside it
+// (Right|Bottom); without a panel the menu's top-left corner is at the cursor.
+struct TrayMenuPlace {
+  QPoint point;
+  int alignment = 0;
+};
+TrayMenuPlace PlaceTrayMenu(const QPoint& cursor, const QRect& screen, const QRect& available);
+
+// The virtual window "mainpage" of the notification pump; it handles nothing.
+class CMainPage : public CNotifyPump {};
+
+class CMainWnd : public WindowImplBase,
+                 public IMessageFilterUI,
+                 public IQueryControlText,
+                 public IToolTipCallBack,
+                 public IProgramBusHandler {
  public:
   CMainWnd();
   ~CMainWnd() override;
+
+  // WindowImplBase
+  std::wstring GetWindowClassName() const override { return L"MainWnd"; }
+  std::wstring GetSkinFile() override { return L"XML_MAIN"; }
+  void InitWindow() override;
+  void Notify(TNotifyUI& msg) override;
+  void OnClick(TNotifyUI& msg) override;
+  // The builder callback of the main skin.
+  CControlUI* CreateControl(const std::wstring& className) override;
+  void OnMenuCommand(const MenuCmd& cmd) override;
+  LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+  // IMessageFilterUI, IQueryControlText
+  LRESULT MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  std::wstring QueryControlText(const std::wstring& id, const std::wstring& type) override;
 
   // The program bus this window answers on (may be null: no bus).
   void AttachProgramBus(CProgramBus* bus);
@@ -80,6 +126,17 @@ class CMainWnd : public QWidget, public IProgramBusHandler {
   void FitToMonitor();
   void CloseChildWindows();
   void SetEditLock(bool lockList, bool idle);
+  // The tray menu from "menu.xml" at the cursor, placed by the desktop
+  // panel's edge; a menu still open is deleted first.
+  void ShowTrayMenu();
+  // Shows the texts and tooltips of the skin in the language just loaded.
+  void RefreshLanguageTexts();
+  // A language id as display text, through the hidden label "str_test".
+  std::wstring LanguageText(const std::wstring& id);
+  // A message box owned by this window, at its scale; 1 when confirmed.
+  int ShowMessage(const std::wstring& textId, int buttons);
+  // A format text (a language id with one "%d") filled with n and shown.
+  int ShowFormatMessage(const std::wstring& formatId, int n, int buttons = 0);
 
   // Stops the worker threads (bounded, serving their calls to the UI
   // thread). Safe to call more than once; the first call does the work.
@@ -90,6 +147,9 @@ class CMainWnd : public QWidget, public IProgramBusHandler {
 
   CWorkerSlots& WorkerSlots() { return slots_; }
   CUiCallQueue& UiCalls() { return uiCalls_; }
+  CTrayIcon& TrayIcon() { return tray_; }
+  CMenuWnd* TrayMenu() const { return trayMenu_.get(); }
+  CMenuWnd* MacroActionMenu() const { return macroActionMenu_.get(); }
 
   // The processing gate (process-wide): 0 while the system is suspended.
   static bool ProcessingGateOpen() { return processingGate_.load() != 0; }
@@ -98,36 +158,79 @@ class CMainWnd : public QWidget, public IProgramBusHandler {
   bool TimerActive(int id) const;
   unsigned BringToFrontCount() const { return bringToFrontCount_; }
   int EditState() const { return editState_; }
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
+  // How often each routed handler ran and the number it got last (for the
+  // debug output and tests).
+  int HandledCount(NotifyTarget target) const { return handled_[Index(target)]; }
+  int LastNumber() const { return lastNumber_; }
+  // The title-bar button of that name as looked up after the build.
+  CControlUI* WindowButton(const std::wstring& name) const;
 
  private:
+  static size_t Index(NotifyTarget t) { return static_cast<size_t>(t); }
+  void OnWindowInit();
+  void Route(NotifyTarget target, TNotifyUI& msg, int number);
+  void UpdateNoDeviceNotice();
+  bool AnyDeviceTabVisible() const;
+  void ShowMacroActionMenu();
   void StartWindowTimer(int id, int ms);
   void OnTimer(int id);
   void SetLightControl(int flag, bool broadcast);
   void GameLightingCue(int wParam, int lParam);
   void RestoreGameLighting();
 
-  // Handlers of later parts of the program (device list, devices, panels).
-  void ApplyLightingControlToDevices(int flag);
-  void OnDeviceArrived(std::intptr_t index);
-  void OnDeviceRemoved(std::intptr_t index);
+  // Window and title bar.
+  void OnCloseButton();
+  void OnNoDeviceOk();
+  void OnLightControlToggle(CControlUI* sender);
+  // Handlers of later parts of the program (device list, devices, panels):
+  // each is reached through the routing tables and waits for its part.
+  void OnSkinPicker() {}
+  void OnSettingsWindow() {}
+  void OnSystemDeviceSettings(int number);
+  void OnRestoreDefaults() {}
+  void OnProfileReset() {}
+  void OnDeviceTabSelected() {}
+  void OnPreviousDevice() {}
+  void OnNextDevice() {}
+  void OnFunctionPage(int page) { (void)page; }
+  void OnSameMode() {}
+  void OnProfileBar(TNotifyUI& msg) { (void)msg; }
+  void OnKeyButton(int number) { (void)number; }
+  void OnKeyPanel(TNotifyUI& msg) { (void)msg; }
+  void OnLightingPanel(TNotifyUI& msg) { (void)msg; }
+  void OnSystemSettings(TNotifyUI& msg) { (void)msg; }
+  void OnMacroEditor(TNotifyUI& msg) { (void)msg; }
+  void OnShootPanel(TNotifyUI& msg) { (void)msg; }
+  void OnHeadsetPanel(TNotifyUI& msg) { (void)msg; }
+  void OnMusicLighting(TNotifyUI& msg) { (void)msg; }
+  void OnMacroActionMenu(const MenuCmd& cmd) { (void)cmd; }
+  void OnAboutWindow() {}
+  void ApplyLightingControlToDevices(int flag) { (void)flag; }
+  void OnDeviceArrived(std::intptr_t index) { (void)index; }
+  void OnDeviceRemoved(std::intptr_t index) { (void)index; }
   void OnShowDeviceTab(std::intptr_t index, bool show);
-  void OnHookControl(bool install);
-  void OnLanguageChanged(int index);
-  void OpenSettingsWindow();
-  void ApplySelectedProfile();
-  void ShowTrayMenu();
+  void OnHookControl(bool install) { (void)install; }
+  void OnLanguageChanged(int index) { (void)index; }
+  void OpenSettingsWindow() {}
+  void ApplySelectedProfile() {}
 
   static std::atomic<int> processingGate_;
   CUiCallQueue uiCalls_;
   CWorkerSlots slots_;
+  CMainPage mainPage_;
   CProgramBus* bus_ = nullptr;
+  CTrayIcon tray_;
+  std::unique_ptr<CMenuWnd> trayMenu_;
+  std::unique_ptr<CMenuWnd> macroActionMenu_;
+  std::map<std::wstring, CControlUI*> windowButtons_;
+  CControlUI* strTest_ = nullptr;
   std::map<int, QTimer*> timers_;
+  std::array<int, static_cast<size_t>(NotifyTarget::kTargetCount)> handled_{};
+  int lastNumber_ = -1;
   int lightControlFlag_ = 1;
   int uiScale_ = 96;
   int editState_ = 1;
+  bool displayChanged_ = false;
   unsigned bringToFrontCount_ = 0;
   bool workersStopped_ = false;
   bool shutDown_ = false;

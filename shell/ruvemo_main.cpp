@@ -4,17 +4,23 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QScreen>
-#include <QStyle>
+#include <QIcon>
 #include <array>
 #include <memory>
 
+#include "panels/toolkit/resource_manager.h"
 #include "platform/debug_output.h"
 #include "platform/qt/program_bus.h"
 #include "platform/qt/quit_signals.h"
 #include "platform/qt/sleep_watcher.h"
+#include "shell/control_classes.h"
 #include "shell/font_resource_holder.h"
 #include "shell/main_wnd.h"
+#include "shell/screenshots.h"
+
+namespace {
+constexpr UINT kMinimiseBox = 0x00020000;
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -35,6 +41,7 @@ int main(int argc, char* argv[]) {
     return 0;
   }
 
+  SetupSkinResources();
   auto window = std::make_unique<CMainWnd>();
   window->AttachProgramBus(&bus);
   CSleepWatcher sleep(QDBusConnection::systemBus(),
@@ -44,28 +51,20 @@ int main(int argc, char* argv[]) {
   QObject::connect(&quitSignals, &CQuitSignals::QuitRequested, &app, [] { QApplication::quit(); });
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [] { QApplication::quit(); });
 
-  window->resize(800, 572);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
-                                            screen->availableGeometry()));
-  }
-  window->show();
-  QObject::connect(window.get(), &QWidget::destroyed, &app, [] { QApplication::quit(); });
+  // Built hidden from the skin; it shows itself once the first device scan
+  // is done. Closing it posts the quit that ends the loop.
+  window->Create(nullptr, L"Brivo75", UI_WNDSTYLE_DIALOG | kMinimiseBox, 0, 0, 0, 800, 572);
+  QApplication::setWindowIcon(QIcon(QString::fromStdWString(
+      CResourceManager::GetInstance().ResolvePath(L"common/icons/logo.svg"))));
+  window->setWindowIcon(QApplication::windowIcon());
+  window->CenterWindow();
 
-  // The window ends the program when it closes; a quit it did not ask for
-  // (a signal, the session's end) arrives here with its shutdown not yet run.
-  class CloseWatcher : public QObject {
-   public:
-    bool eventFilter(QObject* o, QEvent* e) override {
-      if (e->type() == QEvent::Close)
-        QMetaObject::invokeMethod(
-            qApp, [] { QApplication::quit(); }, Qt::QueuedConnection);
-      return QObject::eventFilter(o, e);
-    }
-  } closeWatcher;
-  window->installEventFilter(&closeWatcher);
+  // Hidden option for the documentation: pictures of the windows, then quit.
+  const QStringList args = QApplication::arguments();
+  if (const qsizetype at = args.indexOf("--screenshot"); at >= 0 && at + 1 < args.size())
+    TakeScreenshots(window.get(), args[at + 1]);
 
-  QApplication::exec();
+  CPaintManagerUI::MessageLoop();
 
   window->Shutdown();
   window->AttachProgramBus(nullptr);

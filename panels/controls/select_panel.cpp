@@ -50,8 +50,6 @@ void CSelectPanelUI::mouseReleaseEvent(QMouseEvent* event) {
   RaiseNotify(L"click_select_end");
 }
 
-void CSelectPanelUI::DoPaint(QPainter& painter) { CVerticalLayoutUI::DoPaint(painter); }
-
 void CSelectPanelUI::paintEvent(QPaintEvent* event) {
   CVerticalLayoutUI::paintEvent(event);
   if (band_.isEmpty()) return;

@@ -19,7 +19,6 @@ class CSelectPanelUI : public CVerticalLayoutUI {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void DoPaint(QPainter& painter) override;
   void paintEvent(QPaintEvent* event) override;
 
   bool pressed_ = false;

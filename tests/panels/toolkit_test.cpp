@@ -3,6 +3,7 @@
 
 #include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -262,6 +263,22 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
       {"combo selection",
        [&] { Find<CComboUI>(L"mode_combo")->SelectItem(1); },
        {{L"itemselect", L"mode_combo", 1, -1}}},
+      {"combo opened and an entry picked; hidden items are not offered",
+       [&] {
+         auto* combo = Find<CComboUI>(L"mode_combo");
+         combo->SelectItem1(0, false, false);
+         combo->GetItemAt(0)->SetVisible(false);
+         click(L"mode_combo");
+         ASSERT_TRUE(combo->IsDropDownOpen());
+         QListWidget* list = combo->DropDown();
+         ASSERT_EQ(list->count(), 1);
+         EXPECT_EQ(list->item(0)->text(), QString("mode_b"));
+         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                           list->visualItemRect(list->item(0)).center());
+         EXPECT_FALSE(combo->IsDropDownOpen());
+         combo->GetItemAt(0)->SetVisible(true);
+       },
+       {{L"dropdown", L"mode_combo", 0, 0}, {L"itemselect", L"mode_combo", 1, 0}}},
       {"combo selection without notification",
        [&] { Find<CComboUI>(L"mode_combo")->SelectItem1(0, false, false); },
        {}},
@@ -343,6 +360,25 @@ TEST_F(ToolkitTest, EachControlRaisesItsNotificationsWithSenderAndParameters) {
     EXPECT_EQ(Find<CColorPaletteUI>(L"Pallet")->GetSelectColor(), color) << std::hex << color;
   }
   EXPECT_EQ(Find<CSliderUI>(L"speed_slider")->GetValue(), 10);
+}
+
+TEST_F(ToolkitTest, DraggingTheCaptionMovesTheWindowButNotFromBelowIt) {
+  Show();
+  CControlUI* title = pm->FindControl(L"title");  // a label in the caption band
+  const QPoint before = wnd->pos();
+  QTest::mousePress(title, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseMove(title, QPoint(40, 30));
+  QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(40, 30));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(wnd->pos() - before, QPoint(30, 20));
+
+  const QPoint moved = wnd->pos();
+  CControlUI* styled = pm->FindControl(L"styled");  // below the caption
+  QTest::mousePress(styled, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseMove(styled, QPoint(40, 30));
+  QTest::mouseRelease(styled, Qt::LeftButton, {}, QPoint(40, 30));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(wnd->pos(), moved);
 }
 
 TEST_F(ToolkitTest, WindowInitIsPostedAndWindowSizeFollowsResizes) {

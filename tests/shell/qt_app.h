@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <functional>
 
 inline QApplication& TestApp() {
@@ -22,4 +23,12 @@ inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 2000) {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
   }
   return done();
+}
+
+// Takes up a quit the code under test posted (a closing main window posts
+// one), so that later event loops of the same test program still run.
+inline void DrainPostedQuit() {
+  QApplication::processEvents();
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+  QApplication::exec();
 }

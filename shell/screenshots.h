@@ -1,0 +1,13 @@
+#pragma once
+// Pictures of the program's windows for its documentation, taken from
+// inside the running program ("ruvemo --screenshot DIR", best under a
+// headless X server): the main window without a device, a message box and
+// the tray menu, each saved as a PNG file in DIR. The program ends when the
+// pictures are taken.
+
+#include <QString>
+
+class CMainWnd;
+
+// Starts taking the pictures once the main window shows; quits afterwards.
+void TakeScreenshots(CMainWnd* window, const QString& folder);
