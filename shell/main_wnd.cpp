@@ -591,15 +591,19 @@ void CMainWnd::ToggleFromTray() {
 }
 
 void CMainWnd::FitToMonitor() {
+  const bool wasVisible = isVisible();
+  if (isMinimized()) showNormal();
   const QScreen* screen =
       this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   const QSize size = screen->size();
   uiScale_ = (size.width() > 1500 && size.height() > 960) ? 144 : 96;
   if (IsCreated()) CPaintManagerUI::SetAllDPI(uiScale_);
+  // The window's design size is 1000 x 640 at scale 96; it grows with the scale.
   const QRect area = screen->availableGeometry();
-  const QSize want = QSize(800, 572) * uiScale_ / 96;
+  const QSize want = QSize(1000, 640) * uiScale_ / 96;
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, want, area));
+  setVisible(wasVisible);
 }
 
 void CMainWnd::CloseChildWindows() {

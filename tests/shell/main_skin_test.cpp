@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 
@@ -69,12 +70,24 @@ TEST_F(MainSkinTest, TheSkinGivesTheWindowItsNamedControls) {
        {L"root", L"device_select_layout", L"device_switch", L"No_device_Link", L"str_test",
         L"control_light_status", L"nodevice_ok_btn", L"device_select_prev", L"device_select_next"})
     EXPECT_NE(pm.FindControl(name), nullptr) << QString::fromWCharArray(name).toStdString();
-  EXPECT_EQ(window->width(), 800);
-  EXPECT_EQ(window->height(), 572);
+  EXPECT_EQ(window->width(), 1000);  // fitted to the monitor after "windowinit"
+  EXPECT_EQ(window->height(), 640);
   // Without a device the notice shows and there is nothing to page through.
   EXPECT_TRUE(pm.FindControl(L"No_device_Link")->IsVisible());
   EXPECT_FALSE(pm.FindControl(L"device_select_next")->IsVisible());
   EXPECT_TRUE(window->TrayIcon().IsCreated());
+}
+
+TEST_F(MainSkinTest, FittingToTheMonitorSizesAndCentresTheWindowKeepingItsVisibility) {
+  // The offscreen screen is small (800 x 600 or so), so the scale stays 96.
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  for (bool visible : {false, true}) {
+    window->setVisible(visible);
+    window->FitToMonitor();
+    EXPECT_EQ(window->size(), QSize(1000, 640)) << visible;
+    EXPECT_EQ(window->geometry().center(), area.center()) << visible;
+    EXPECT_EQ(window->isVisible(), visible);
+  }
 }
 
 struct RouteCase {
