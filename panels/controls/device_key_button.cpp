@@ -74,8 +74,8 @@ void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event) {
 void CDeviceKeyButtonUI::PaintStatusImage(QPainter& painter) {
   CButtonUI::PaintStatusImage(painter);
   if (lit_ && !lightImage_.empty()) {
-    const ImageSpec spec = ParseImageString(lightImage_);
-    QImage image = CResourceManager::GetInstance().LoadImage(spec.file);
+    const ImageSpec imageSpec = ParseImageString(lightImage_);
+    QImage image = CResourceManager::GetInstance().LoadImage(imageSpec.file);
     if (!image.isNull()) {
       // The image's shape in the light colour; brightness is the opacity.
       QImage tinted = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -85,11 +85,11 @@ void CDeviceKeyButtonUI::PaintStatusImage(QPainter& painter) {
       c.setAlpha(255);
       tint.fillRect(tinted.rect(), c);
       tint.end();
-      QRect source = spec.source.isEmpty() ? tinted.rect() : spec.source;
+      QRect source = imageSpec.source.isEmpty() ? tinted.rect() : imageSpec.source;
       QRect dest = rect();
-      if (!spec.dest.isEmpty())
-        dest = QRect(Scale(spec.dest.left()), Scale(spec.dest.top()), Scale(spec.dest.width()),
-                     Scale(spec.dest.height()));
+      if (!imageSpec.dest.isEmpty())
+        dest = QRect(Scale(imageSpec.dest.left()), Scale(imageSpec.dest.top()),
+                     Scale(imageSpec.dest.width()), Scale(imageSpec.dest.height()));
       painter.save();
       painter.setOpacity(brightness_ / 255.0);
       painter.drawImage(dest, tinted, source);

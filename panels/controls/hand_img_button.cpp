@@ -91,9 +91,9 @@ void CHandImgButtonUI::PaintStatusImage(QPainter& painter) {
   if ((state_ & UISTATE_HOT) && deletable_) {
     const std::wstring& image = deleteHot_ ? deleteHotImage_ : deleteNormalImage_;
     if (!image.empty()) {
-      ImageSpec spec = ParseImageString(image);
-      spec.dest = QRect();
-      DrawImageSpec(painter, GetDeleteRect(), spec, GetScale());
+      ImageSpec imageSpec = ParseImageString(image);
+      imageSpec.dest = QRect();
+      DrawImageSpec(painter, GetDeleteRect(), imageSpec, GetScale());
     }
   }
 }

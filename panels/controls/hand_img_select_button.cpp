@@ -107,8 +107,8 @@ void CHandImgSelectButtonUI::PaintStatusImage(QPainter& painter) {
   CButtonUI::PaintStatusImage(painter);
   const std::wstring shown = GetShownImage();
   if (shown.empty()) return;
-  ImageSpec spec = ParseImageString(shown);
-  if (!spec.source.isEmpty()) spec.dest = QRect(QPoint(0, 0), spec.source.size());
+  ImageSpec imageSpec = ParseImageString(shown);
+  if (!imageSpec.source.isEmpty()) imageSpec.dest = QRect(QPoint(0, 0), imageSpec.source.size());
   // Drawn one image pixel per screen pixel.
-  DrawImageSpec(painter, rect(), spec, 96);
+  DrawImageSpec(painter, rect(), imageSpec, 96);
 }

@@ -317,14 +317,14 @@ QSize CControlUI::EstimateSize(const QSize& available) const {
 bool CControlUI::DrawImage(QPainter& painter, const std::wstring& image,
                            const std::wstring& modify) {
   if (image.empty()) return false;
-  ImageSpec spec = ParseImageString(image);
+  ImageSpec imageSpec = ParseImageString(image);
   if (!modify.empty()) {
     ImageSpec extra = ParseImageString(L"file='' " + modify);
-    if (!extra.dest.isEmpty()) spec.dest = extra.dest;
-    if (!extra.source.isEmpty()) spec.source = extra.source;
-    if (extra.fade != 255) spec.fade = extra.fade;
+    if (!extra.dest.isEmpty()) imageSpec.dest = extra.dest;
+    if (!extra.source.isEmpty()) imageSpec.source = extra.source;
+    if (extra.fade != 255) imageSpec.fade = extra.fade;
   }
-  return DrawImageSpec(painter, rect(), spec, GetScale());
+  return DrawImageSpec(painter, rect(), imageSpec, GetScale());
 }
 
 QFont CControlUI::ResolveFont() const {

@@ -4,35 +4,35 @@
 #include "panels/toolkit/ui_types.h"
 
 ImageSpec ParseImageString(const std::wstring& image) {
-  ImageSpec spec;
+  ImageSpec imageSpec;
   if (image.find(L'=') == std::wstring::npos) {
-    spec.file = image;
-    return spec;
+    imageSpec.file = image;
+    return imageSpec;
   }
   for (const auto& [key, value] : ParseAttributeList(image)) {
     const std::wstring k = ToLower(key);
     if (k == L"file" || k == L"res") {
-      spec.file = value;
+      imageSpec.file = value;
     } else if (k == L"source") {
-      spec.source = ParseRect(value);
+      imageSpec.source = ParseRect(value);
     } else if (k == L"dest") {
-      spec.dest = ParseRect(value);
+      imageSpec.dest = ParseRect(value);
     } else if (k == L"corner") {
-      spec.corner = ParseMargins(value);
+      imageSpec.corner = ParseMargins(value);
     } else if (k == L"mask") {
-      spec.hasMask = true;
-      spec.mask = ParseColor(value);
+      imageSpec.hasMask = true;
+      imageSpec.mask = ParseColor(value);
     } else if (k == L"fade") {
-      spec.fade = ParseInt(value);
+      imageSpec.fade = ParseInt(value);
     } else if (k == L"hole") {
-      spec.hole = ParseBool(value);
+      imageSpec.hole = ParseBool(value);
     } else if (k == L"xtiled") {
-      spec.xtiled = ParseBool(value);
+      imageSpec.xtiled = ParseBool(value);
     } else if (k == L"ytiled") {
-      spec.ytiled = ParseBool(value);
+      imageSpec.ytiled = ParseBool(value);
     }
   }
-  return spec;
+  return imageSpec;
 }
 
 static int ScaleOf(int v, int scale) { return v * scale / 96; }
@@ -42,13 +42,13 @@ static QRect ScaledRect(const QRect& r, int scale) {
                QSize(ScaleOf(r.width(), scale), ScaleOf(r.height(), scale)));
 }
 
-bool DrawImageSpec(QPainter& painter, const QRect& rect, const ImageSpec& spec, int scale) {
-  if (spec.file.empty()) return false;
-  QImage image = CResourceManager::GetInstance().LoadImage(spec.file);
+bool DrawImageSpec(QPainter& painter, const QRect& rect, const ImageSpec& imageSpec, int scale) {
+  if (imageSpec.file.empty()) return false;
+  QImage image = CResourceManager::GetInstance().LoadImage(imageSpec.file);
   if (image.isNull()) return false;
-  if (spec.hasMask) {
+  if (imageSpec.hasMask) {
     image = image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = spec.mask & 0x00FFFFFF;
+    const QRgb key = imageSpec.mask & 0x00FFFFFF;
     for (int y = 0; y < image.height(); ++y) {
       auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
       for (int x = 0; x < image.width(); ++x) {
@@ -56,14 +56,16 @@ bool DrawImageSpec(QPainter& painter, const QRect& rect, const ImageSpec& spec, 
       }
     }
   }
-  QRect source = spec.source.isEmpty() ? image.rect() : spec.source.intersected(image.rect());
+  QRect source =
+      imageSpec.source.isEmpty() ? image.rect() : imageSpec.source.intersected(image.rect());
   QRect dest = rect;
-  if (!spec.dest.isEmpty()) dest = ScaledRect(spec.dest, scale).translated(rect.topLeft());
+  if (!imageSpec.dest.isEmpty())
+    dest = ScaledRect(imageSpec.dest, scale).translated(rect.topLeft());
   if (source.isEmpty() || dest.isEmpty()) return false;
 
   painter.save();
-  painter.setOpacity(painter.opacity() * std::clamp(spec.fade, 0, 255) / 255.0);
-  const QMargins& c = spec.corner;
+  painter.setOpacity(painter.opacity() * std::clamp(imageSpec.fade, 0, 255) / 255.0);
+  const QMargins& c = imageSpec.corner;
   if (!c.isNull()) {
     // Nine-part drawing: the corners keep their size, the edges and the middle stretch.
     const QMargins d(ScaleOf(c.left(), scale), ScaleOf(c.top(), scale), ScaleOf(c.right(), scale),
@@ -78,15 +80,15 @@ bool DrawImageSpec(QPainter& painter, const QRect& rect, const ImageSpec& spec, 
                        dest.bottom() + 1};
     for (int row = 0; row < 3; ++row) {
       for (int col = 0; col < 3; ++col) {
-        if (spec.hole && row == 1 && col == 1) continue;
+        if (imageSpec.hole && row == 1 && col == 1) continue;
         QRect s(QPoint(sx[col], sy[row]), QPoint(sx[col + 1] - 1, sy[row + 1] - 1));
         QRect t(QPoint(dx[col], dy[row]), QPoint(dx[col + 1] - 1, dy[row + 1] - 1));
         if (!s.isEmpty() && !t.isEmpty()) painter.drawImage(t, image, s);
       }
     }
-  } else if (spec.xtiled || spec.ytiled) {
-    const int tw = spec.xtiled ? source.width() : dest.width();
-    const int th = spec.ytiled ? source.height() : dest.height();
+  } else if (imageSpec.xtiled || imageSpec.ytiled) {
+    const int tw = imageSpec.xtiled ? source.width() : dest.width();
+    const int th = imageSpec.ytiled ? source.height() : dest.height();
     painter.setClipRect(dest, Qt::IntersectClip);
     for (int y = dest.top(); y <= dest.bottom(); y += th) {
       for (int x = dest.left(); x <= dest.right(); x += tw) {

@@ -32,4 +32,5 @@ ImageSpec ParseImageString(const std::wstring& image);
 // image cannot be loaded.
 bool DrawImageString(QPainter& painter, const QRect& rect, const std::wstring& image,
                      int scale = 96);
-bool DrawImageSpec(QPainter& painter, const QRect& rect, const ImageSpec& spec, int scale = 96);
+bool DrawImageSpec(QPainter& painter, const QRect& rect, const ImageSpec& imageSpec,
+                   int scale = 96);
