@@ -318,25 +318,31 @@ bool Parser::AddField(HidReportType type, uint32_t flags) {
                 global_.physicalMaxSize);
   const OpenCollection& link = open_.back();
 
+  // What every caps record of this field says, button or value alike.
+  auto describe = [&](auto& caps, const UsageEntry& u, uint16_t usageMax, uint32_t bitPosition,
+                      uint32_t bitSize, uint32_t reportCount) {
+    caps.usagePage = u.page;
+    caps.reportId = id;
+    caps.linkCollection = link.link;
+    caps.linkUsagePage = link.usagePage;
+    caps.linkUsage = link.usage;
+    caps.isRange = u.isRange;
+    caps.usageMin = u.min;
+    caps.usageMax = usageMax;
+    caps.isAbsolute = !relative;
+    caps.bitPosition = bitPosition;
+    caps.bitSize = static_cast<uint16_t>(bitSize);
+    caps.reportCount = static_cast<uint16_t>(reportCount);
+    caps.logicalMin = logicalMin;
+    caps.logicalMax = logicalMax;
+  };
+
   if (!variable) {  // array: every field names one usage of the list
     int32_t index = logicalMin;
     for (const auto& u : usages) {
       HidButtonCaps b;
-      b.usagePage = u.page;
-      b.reportId = id;
-      b.linkCollection = link.link;
-      b.linkUsagePage = link.usagePage;
-      b.linkUsage = link.usage;
-      b.isRange = u.isRange;
-      b.usageMin = u.min;
-      b.usageMax = u.max;
+      describe(b, u, u.max, start, size, count);
       b.isArray = true;
-      b.isAbsolute = !relative;
-      b.bitPosition = start;
-      b.bitSize = static_cast<uint16_t>(size);
-      b.reportCount = static_cast<uint16_t>(count);
-      b.logicalMin = logicalMin;
-      b.logicalMax = logicalMax;
       b.arrayIndexMin = index;
       index += u.max - u.min + 1;
       c.buttonCaps[t].push_back(b);
@@ -357,38 +363,12 @@ bool Parser::AddField(HidReportType type, uint32_t flags) {
     const uint32_t bitPos = start + field * size;
     if (size == 1) {
       HidButtonCaps b;
-      b.usagePage = u.page;
-      b.reportId = id;
-      b.linkCollection = link.link;
-      b.linkUsagePage = link.usagePage;
-      b.linkUsage = link.usage;
-      b.isRange = u.isRange;
-      b.usageMin = u.min;
-      b.usageMax = usageMax;
-      b.isAbsolute = !relative;
-      b.bitPosition = bitPos;
-      b.bitSize = 1;
-      b.reportCount = static_cast<uint16_t>(fields);
-      b.logicalMin = logicalMin;
-      b.logicalMax = logicalMax;
+      describe(b, u, usageMax, bitPos, 1, fields);
       c.buttonCaps[t].push_back(b);
     } else {
       HidValueCaps v;
-      v.usagePage = u.page;
-      v.reportId = id;
-      v.linkCollection = link.link;
-      v.linkUsagePage = link.usagePage;
-      v.linkUsage = link.usage;
-      v.isRange = u.isRange;
-      v.usageMin = u.min;
-      v.usageMax = usageMax;
-      v.isAbsolute = !relative;
+      describe(v, u, usageMax, bitPos, size, fields);
       v.hasNull = hasNull;
-      v.bitPosition = bitPos;
-      v.bitSize = static_cast<uint16_t>(size);
-      v.reportCount = static_cast<uint16_t>(fields);
-      v.logicalMin = logicalMin;
-      v.logicalMax = logicalMax;
       v.physicalMin = physicalMin;
       v.physicalMax = physicalMax;
       v.units = global_.unit;

@@ -13,8 +13,6 @@
 CControlUI::CControlUI(QWidget* parent) : QWidget(parent) {}
 
 CControlUI::~CControlUI() {
-  for (auto& [id, timer] : timers_) delete timer;
-  timers_.clear();
   if (manager_) manager_->UnregisterControl(this);
 }
 
@@ -268,31 +266,13 @@ void CControlUI::CallNotifyHandlers(TNotifyUI& msg) {
   for (auto& h : handlers) h(msg);
 }
 
-bool CControlUI::SetTimer(UINT id, UINT elapse) {
-  QTimer*& timer = timers_[id];
-  if (!timer) {
-    timer = new QTimer();
-    QObject::connect(timer, &QTimer::timeout, this, [this, id] { DoTimer(id); });
-  }
-  timer->start(static_cast<int>(elapse));
-  return true;
-}
+bool CControlUI::SetTimer(UINT id, UINT elapse) { return timers_.Set(id, elapse); }
 
-bool CControlUI::KillTimer(UINT id) {
-  auto it = timers_.find(id);
-  if (it == timers_.end()) return false;
-  // The timer may be the one whose expiry is running: stop now, free later.
-  it->second->stop();
-  it->second->deleteLater();
-  timers_.erase(it);
-  return true;
-}
+bool CControlUI::KillTimer(UINT id) { return timers_.Kill(id); }
 
-void CControlUI::KillTimer() {
-  while (!timers_.empty()) KillTimer(timers_.begin()->first);
-}
+void CControlUI::KillTimer() { timers_.KillAll(); }
 
-bool CControlUI::HasTimer(UINT id) const { return timers_.count(id) != 0; }
+bool CControlUI::HasTimer(UINT id) const { return timers_.Has(id); }
 
 void CControlUI::DoTimer(UINT id) { RaiseNotify(L"timer", id, 0); }
 

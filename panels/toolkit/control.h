@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "panels/toolkit/timer_set.h"
 #include "panels/toolkit/ui_types.h"
 
 class CPaintManagerUI;
@@ -184,7 +185,7 @@ class CControlUI : public QWidget {
   CPaintManagerUI* manager_ = nullptr;
   bool inited_ = false;
   std::map<std::wstring, std::wstring> attributes_;
-  std::map<UINT, QTimer*> timers_;
+  CTimerSet timers_{this, [this](UINT id) { DoTimer(id); }};
   std::vector<std::function<void(TNotifyUI&)>> notifyHandlers_;
 
   friend class CPaintManagerUI;

@@ -16,27 +16,11 @@ CWindowWnd::CWindowWnd() : QWidget(nullptr) {}
 
 CWindowWnd::~CWindowWnd() {
   if (modalLoop_) modalLoop_->quit();
-  for (auto& [id, timer] : timers_) delete timer;
 }
 
-bool CWindowWnd::SetTimer(UINT id, UINT elapse) {
-  QTimer*& timer = timers_[id];
-  if (!timer) {
-    timer = new QTimer();
-    QObject::connect(timer, &QTimer::timeout, this, [this, id] { HandleMessage(WM_TIMER, id, 0); });
-  }
-  timer->start(static_cast<int>(elapse));
-  return true;
-}
+bool CWindowWnd::SetTimer(UINT id, UINT elapse) { return timers_.Set(id, elapse); }
 
-bool CWindowWnd::KillTimer(UINT id) {
-  auto it = timers_.find(id);
-  if (it == timers_.end()) return false;
-  it->second->stop();
-  it->second->deleteLater();
-  timers_.erase(it);
-  return true;
-}
+bool CWindowWnd::KillTimer(UINT id) { return timers_.Kill(id); }
 
 bool CWindowWnd::Create(QWidget* parent, const std::wstring& name, UINT style, UINT exStyle, int x,
                         int y, int cx, int cy) {

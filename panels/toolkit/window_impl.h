@@ -19,6 +19,7 @@
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/notify_pump.h"
 #include "panels/toolkit/paint_manager.h"
+#include "panels/toolkit/timer_set.h"
 
 class CControlUI;
 class QTimer;
@@ -69,7 +70,7 @@ class CWindowWnd : public QWidget {
   // HandleMessage. Setting a running id restarts it.
   bool SetTimer(UINT id, UINT elapse);
   bool KillTimer(UINT id);
-  bool HasTimer(UINT id) const { return timers_.count(id) != 0; }
+  bool HasTimer(UINT id) const { return timers_.Has(id); }
 
  protected:
   // Called once the window is closed; the default does nothing.
@@ -85,7 +86,7 @@ class CWindowWnd : public QWidget {
   bool finalized_ = false;
   QEventLoop* modalLoop_ = nullptr;
   int* modalResult_ = nullptr;
-  std::map<UINT, QTimer*> timers_;
+  CTimerSet timers_{this, [this](UINT id) { HandleMessage(WM_TIMER, id, 0); }};
 };
 
 class WindowImplBase : public CWindowWnd,
