@@ -124,6 +124,16 @@ int CDeviceChannel::SinglePacket(uint8_t command, uint8_t* reply, uint8_t length
   return StatusResult(answer);
 }
 
+CDeviceChannel::Transfer CDeviceChannel::MakeTransfer(uint8_t command, uint32_t total,
+                                                      uint32_t base) const {
+  Transfer t;
+  t.command = command;
+  t.total = total;
+  t.step = PayloadPerPacket();
+  t.offsetOf = [base](uint32_t position) { return static_cast<uint16_t>(base + position); };
+  return t;
+}
+
 int CDeviceChannel::Chunked(const Transfer& t) {
   if (t.total == 0) return kCommandSuccess;
   const std::vector<CommandPacket> requests =
@@ -157,12 +167,8 @@ int CDeviceChannel::ReadDeviceInfo(uint8_t* destination) {
   if (destination == nullptr) return kCommandNoReply;
   // Collected apart and handed over only when every chunk arrived.
   uint8_t block[kDeviceInfoSize] = {};
-  Transfer t;
-  t.command = kCmdReadDeviceInfo;
+  Transfer t = MakeTransfer(kCmdReadDeviceInfo, kDeviceInfoSize);
   t.destination = block;
-  t.total = kDeviceInfoSize;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [](uint32_t position) { return static_cast<uint16_t>(position); };
   const int result = Chunked(t);
   if (result == kCommandSuccess) std::memcpy(destination, block, kDeviceInfoSize);
   return result;
@@ -170,48 +176,30 @@ int CDeviceChannel::ReadDeviceInfo(uint8_t* destination) {
 
 int CDeviceChannel::ReadParameters(uint8_t* destination, uint32_t length, uint32_t base) {
   if (destination == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdReadParameters;
+  Transfer t = MakeTransfer(kCmdReadParameters, length, base);
   t.destination = destination;
-  t.total = length;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [base](uint32_t position) { return static_cast<uint16_t>(base + position); };
   return Chunked(t);
 }
 
 int CDeviceChannel::WriteParameters(const uint8_t* source, uint32_t length, uint32_t base) {
   if (source == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdWriteParameters;
+  Transfer t = MakeTransfer(kCmdWriteParameters, length, base);
   t.source = source;
-  t.total = length;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [base](uint32_t position) { return static_cast<uint16_t>(base + position); };
   return Chunked(t);
 }
 
 int CDeviceChannel::ReadKeyTable(uint8_t* destination) {
   if (destination == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdReadKeyTable;
+  Transfer t = MakeTransfer(kCmdReadKeyTable, BlockSize());
   t.destination = destination;
-  t.total = BlockSize();
-  t.step = PayloadPerPacket();
-  t.offsetOf = [](uint32_t position) { return static_cast<uint16_t>(position); };
   return Chunked(t);
 }
 
 int CDeviceChannel::WriteKeyTableCommand(uint8_t command, const uint8_t* source, int page) {
   if (page != 0) return kCommandBadPage;
   if (source == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = command;
+  Transfer t = MakeTransfer(command, BlockSize(), static_cast<uint32_t>(page) * 512);
   t.source = source;
-  t.total = BlockSize();
-  t.step = PayloadPerPacket();
-  t.offsetOf = [page](uint32_t position) {
-    return static_cast<uint16_t>(static_cast<uint32_t>(page) * 512 + position);
-  };
   return Chunked(t);
 }
 
@@ -226,40 +214,24 @@ int CDeviceChannel::WriteFnKeyTable(const uint8_t* source, int page) {
 int CDeviceChannel::ReadLightTable(uint8_t* destination, uint32_t length, uint32_t index,
                                    uint32_t stride) {
   if (destination == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdReadLightTable;
+  Transfer t = MakeTransfer(kCmdReadLightTable, length, index * stride);
   t.destination = destination;
-  t.total = length;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [index, stride](uint32_t position) {
-    return static_cast<uint16_t>(index * stride + position);
-  };
   return Chunked(t);
 }
 
 int CDeviceChannel::WriteLightTable(const uint8_t* source, uint32_t length, uint32_t index,
                                     uint32_t stride) {
   if (source == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdWriteLightTable;
+  Transfer t = MakeTransfer(kCmdWriteLightTable, length, index * stride);
   t.source = source;
-  t.total = length;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [index, stride](uint32_t position) {
-    return static_cast<uint16_t>(index * stride + position);
-  };
   t.lock = LockKind::Light;
   return Chunked(t);
 }
 
 int CDeviceChannel::StreamLightFrame(const uint8_t* source, uint32_t length) {
   if (source == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdStreamLightFrame;
+  Transfer t = MakeTransfer(kCmdStreamLightFrame, length);
   t.source = source;
-  t.total = length;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [](uint32_t position) { return static_cast<uint16_t>(position); };
   t.lock = LockKind::Light;
   t.quiet = true;
   t.skipWhileBusy = true;
@@ -268,23 +240,16 @@ int CDeviceChannel::StreamLightFrame(const uint8_t* source, uint32_t length) {
 
 int CDeviceChannel::WriteMacroData(const uint8_t* source, uint32_t length) {
   if (source == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdWriteMacroData;
+  Transfer t = MakeTransfer(kCmdWriteMacroData, length);
   t.source = source;
-  t.total = length;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [](uint32_t position) { return static_cast<uint16_t>(position); };
   return Chunked(t);
 }
 
 int CDeviceChannel::WriteShootData(const uint8_t* source, uint32_t length) {
   if (source == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdWriteShootData;
+  Transfer t = MakeTransfer(kCmdWriteShootData, length);
   t.source = source;
-  t.total = length;
-  t.step = kShootChunkSize;
-  t.offsetOf = [](uint32_t position) { return static_cast<uint16_t>(position); };
+  t.step = kShootChunkSize;  // whatever the connection
   t.lock = LockKind::None;
   return Chunked(t);
 }
@@ -301,12 +266,8 @@ int CDeviceChannel::ReadStatus(uint8_t* destination, uint32_t length, uint16_t o
 
 int CDeviceChannel::ReadLedIndexTable(uint8_t* destination) {
   if (destination == nullptr) return kCommandNoReply;
-  Transfer t;
-  t.command = kCmdReadLedIndexTable;
+  Transfer t = MakeTransfer(kCmdReadLedIndexTable, BlockSize() / 3u);
   t.destination = destination;
-  t.total = BlockSize() / 3u;
-  t.step = PayloadPerPacket();
-  t.offsetOf = [](uint32_t position) { return static_cast<uint16_t>(position); };
   return Chunked(t);
 }
 

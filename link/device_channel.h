@@ -94,6 +94,9 @@ class CDeviceChannel {
   int LockedExchange(LockKind lock, const uint8_t* request, uint8_t* reply, bool quiet);
   int SinglePacket(uint8_t command, uint8_t* reply = nullptr, uint8_t length = 0,
                    uint16_t offset = 0);
+  // A transfer of total bytes in chunks of the connection's payload, at
+  // offset base + position, under the command lock.
+  Transfer MakeTransfer(uint8_t command, uint32_t total, uint32_t base = 0) const;
   int Chunked(const Transfer& transfer);
   int WriteKeyTableCommand(uint8_t command, const uint8_t* source, int page);
 
