@@ -179,7 +179,8 @@ TEST_F(MainSkinTest, TrayClicksToggleTheWindowAndTheMenuOpensOnce) {
   window->TrayIcon().SimulateClick(WM_LBUTTONUP);
   EXPECT_TRUE(SpinUntil([&] { return window->isVisible(); }));
 
-  // Two quick right clicks give one menu.
+  // Two quick right clicks give one menu, in the language loaded.
+  CResourceManager::GetInstance().LoadLanguage(L"lan_cn.xml");
   window->TrayIcon().SimulateClick(WM_RBUTTONUP);
   window->TrayIcon().SimulateClick(WM_RBUTTONUP);
   ASSERT_TRUE(SpinUntil([&] { return window->TrayMenu() != nullptr; }));
