@@ -16,6 +16,7 @@
 #include "platform/debug_output.h"
 #include "profiles/json_file.h"
 #include "shell/control_classes.h"
+#include "shell/language_choice.h"
 #include "shell/msg_wnd.h"
 
 std::atomic<int> CMainWnd::processingGate_{1};
@@ -187,7 +188,7 @@ CControlUI* CMainWnd::CreateControl(const std::wstring& className) {
 
 void CMainWnd::InitWindow() {
   DebugOutput("InitWindow");
-  CResourceManager::GetInstance().LoadLanguage(L"lan_cn.xml");
+  LoadStartLanguage();
   RefreshLanguageTexts();
   for (const wchar_t* name : kWindowButtons) windowButtons_[name] = m_pm.FindControl(name);
   strTest_ = m_pm.FindControl(L"str_test");

@@ -78,6 +78,14 @@ TEST_F(MainSkinTest, TheSkinGivesTheWindowItsNamedControls) {
   EXPECT_TRUE(window->TrayIcon().IsCreated());
 }
 
+TEST_F(MainSkinTest, TheSettingsMarkShowsOnItsPrivateMessage) {
+  CControlUI* mark = window->GetPaintManager().FindControl(L"setting_progress");
+  ASSERT_NE(mark, nullptr);
+  EXPECT_FALSE(mark->IsVisible());
+  EXPECT_TRUE(window->HandlePrivateMessage(WM_SHOW_SETTING_PROGRESS, 0, 0));
+  EXPECT_TRUE(mark->IsVisible());
+}
+
 TEST_F(MainSkinTest, FittingToTheMonitorSizesAndCentresTheWindowKeepingItsVisibility) {
   // The offscreen screen is small (800 x 600 or so), so the scale stays 96.
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
@@ -179,7 +187,8 @@ TEST_F(MainSkinTest, TrayClicksToggleTheWindowAndTheMenuOpensOnce) {
   window->TrayIcon().SimulateClick(WM_LBUTTONUP);
   EXPECT_TRUE(SpinUntil([&] { return window->isVisible(); }));
 
-  // Two quick right clicks give one menu.
+  // Two quick right clicks give one menu, in the language loaded.
+  CResourceManager::GetInstance().LoadLanguage(L"lan_cn.xml");
   window->TrayIcon().SimulateClick(WM_RBUTTONUP);
   window->TrayIcon().SimulateClick(WM_RBUTTONUP);
   ASSERT_TRUE(SpinUntil([&] { return window->TrayMenu() != nullptr; }));
