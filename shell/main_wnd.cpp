@@ -1,14 +1,10 @@
 #include "shell/main_wnd.h"
 
-#include <QAction>
 #include <QCursor>
-#include <QFile>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
-#include <QXmlStreamReader>
 
 #include "panels/toolkit/container.h"
 #include "panels/toolkit/control.h"
@@ -35,76 +31,6 @@ const wchar_t* LightControlTextId(int flag) {
 
 constexpr wchar_t kTrayMenuXml[] = L"menu.xml";
 constexpr wchar_t kMacroActionMenuXml[] = L"XML\\Menus\\macro_action_menu.xml";
-
-// A colour attribute as a style-sheet colour; fallback when it is absent.
-QString QtColor(const QXmlStreamAttributes& a, const char* name, const char* fallback) {
-  if (!a.hasAttribute(name)) return fallback;
-  const QColor c = ToQColor(ParseColor(FromQ(a.value(name).toString())));
-  return QString("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
-}
-
-// The toolkit's menus are native pop-ups; their look comes from the
-// attributes of the menu file's <Menu> element (bkcolor, bordercolor,
-// textcolor, hotbkcolor, hottextcolor, linecolor, fontsize, itemheight,
-// width) and the items' "icon".
-void ApplyMenuLook(CMenuWnd* menu, const std::wstring& xml, const QPoint& point, int alignment) {
-  if (menu == nullptr || menu->Menu() == nullptr) return;
-  auto& res = CResourceManager::GetInstance();
-  QFile file(ToQ(res.ResolvePath(res.GetXmlFile(xml))));
-  if (!file.open(QIODevice::ReadOnly)) return;
-  QXmlStreamReader reader(&file);
-  QString sheet;
-  while (reader.readNextStartElement() || !reader.atEnd()) {
-    if (!reader.isStartElement()) continue;
-    const auto a = reader.attributes();
-    if (reader.name().compare(QLatin1String("Menu"), Qt::CaseInsensitive) == 0) {
-      const QString bk = QtColor(a, "bkcolor", "#1b1e25");
-      const QString border = QtColor(a, "bordercolor", "#30353f");
-      const QString text = QtColor(a, "textcolor", "#e1e5ec");
-      const QString hot = QtColor(a, "hotbkcolor", "#2b3a5c");
-      const QString hotText = QtColor(a, "hottextcolor", "#ffffff");
-      const QString sep = QtColor(a, "linecolor", "#2e333d");
-      const int size = a.hasAttribute("fontsize") ? a.value("fontsize").toInt() : 13;
-      const int itemHeight = a.hasAttribute("itemheight") ? a.value("itemheight").toInt() : 34;
-      const int width = a.hasAttribute("width") ? a.value("width").toInt() : 180;
-      sheet = QString(
-                  "QMenu{background:%1;border:1px solid %2;border-radius:8px;padding:6px;"
-                  "font-family:'DejaVu Sans';font-size:%3px;min-width:%7px;}"
-                  "QMenu::item{color:%4;padding:%8px 18px %8px 12px;border-radius:6px;"
-                  "min-height:%9px;}"
-                  "QMenu::item:selected{background:%5;color:%6;}"
-                  "QMenu::icon{padding-left:10px;}"
-                  "QMenu::separator{height:1px;background:%10;margin:5px 8px;}")
-                  .arg(bk, border)
-                  .arg(size)
-                  .arg(text, hot, hotText)
-                  .arg(width)
-                  .arg((itemHeight - size) / 2 - 2)
-                  .arg(size + 4)
-                  .arg(sep);
-    } else if (reader.name().compare(QLatin1String("MenuElement"), Qt::CaseInsensitive) == 0 &&
-               a.hasAttribute("icon")) {
-      if (QAction* action = menu->FindItem(FromQ(a.value("name").toString()))) {
-        const QImage image = res.LoadImage(FromQ(a.value("icon").toString()));
-        if (!image.isNull()) action->setIcon(QIcon(QPixmap::fromImage(image)));
-      }
-    }
-  }
-  if (sheet.isEmpty()) return;
-  QList<QMenu*> menus = menu->Menu()->findChildren<QMenu*>();
-  menus.prepend(menu->Menu());
-  for (QMenu* m : menus) {
-    // Rounded corners: the pop-up itself is transparent outside them.
-    m->setAttribute(Qt::WA_TranslucentBackground);
-    m->setWindowFlag(Qt::FramelessWindowHint);
-    m->setWindowFlag(Qt::NoDropShadowWindowHint);
-  }
-  QMenu* top = menu->Menu();
-  top->setStyleSheet(sheet);
-  // The menu opened before it had its look: open it again with its final size.
-  top->hide();
-  top->popup(CMenuWnd::PlaceMenu(point, top->sizeHint(), alignment));
-}
 
 }  // namespace
 
@@ -629,7 +555,6 @@ void CMainWnd::ShowTrayMenu() {
   if (screen != nullptr)
     place = PlaceTrayMenu(cursor, screen->geometry(), screen->availableGeometry());
   trayMenu_.reset(CMenuWnd::CreateMenu(kTrayMenuXml, place.point, this, place.alignment));
-  ApplyMenuLook(trayMenu_.get(), kTrayMenuXml, place.point, place.alignment);
 }
 
 void CMainWnd::ShowMacroActionMenu() {
@@ -637,7 +562,6 @@ void CMainWnd::ShowMacroActionMenu() {
   const QPoint cursor = QCursor::pos();
   const int alignment = eMenuAlignment_Left | eMenuAlignment_Top;
   macroActionMenu_.reset(CMenuWnd::CreateMenu(kMacroActionMenuXml, cursor, this, alignment));
-  ApplyMenuLook(macroActionMenu_.get(), kMacroActionMenuXml, cursor, alignment);
 }
 
 // ---------------------------------------------------------------------------
