@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
-#include <QTimer>
 
 #include "panels/toolkit/container.h"
 #include "panels/toolkit/control.h"
@@ -372,6 +371,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     handled = true;
     return 0;
   }
+  if (msg == WM_TIMER) {
+    OnTimer(static_cast<int>(wParam));
+    return 0;
+  }
   HandlePrivateMessage(msg, static_cast<std::intptr_t>(wParam), lParam);
   return 0;
 }
@@ -422,6 +425,8 @@ void CMainWnd::OnPrepareForSleep(bool suspending) {
   } else {
     processingGate_ = 1;
     ApplyLightingControlToDevices(lightControlFlag_);
+    // Timers that came due while suspended run now.
+    timers_.ReleaseHeld();
   }
 }
 
@@ -600,28 +605,23 @@ void CMainWnd::Shutdown() {
   CloseChildWindows();
   trayMenu_.reset();
   macroActionMenu_.reset();
-  for (auto& [id, timer] : timers_) timer->stop();
+  timers_.KillAll();
   StopWorkers();
   tray_.DeleteTrayIcon();
 }
 
-bool CMainWnd::TimerActive(int id) const {
-  auto it = timers_.find(id);
-  return it != timers_.end() && it->second->isActive();
-}
-
 void CMainWnd::StartWindowTimer(int id, int ms) {
-  QTimer*& timer = timers_[id];
-  if (timer == nullptr) {
-    timer = new QTimer(this);
-    timer->setSingleShot(true);  // each timer is killed when it fires
-    connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
-  }
-  timer->start(ms);
+  SetTimer(static_cast<UINT>(id), static_cast<UINT>(ms));
 }
 
 void CMainWnd::OnTimer(int id) {
-  if (!ProcessingGateOpen()) return;
+  if (!ProcessingGateOpen()) {
+    // Suspended: the timer waits, clock stopped, and runs after resume.
+    timers_.Hold(static_cast<UINT>(id));
+    return;
+  }
+  KillTimer(static_cast<UINT>(id));  // each timer is killed when it fires
+  ++timerRuns_[id];
   switch (id) {
     case kTimerWindowInit:
       FitToMonitor();

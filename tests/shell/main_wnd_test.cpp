@@ -1,6 +1,6 @@
 // The main window without its skin: single instance end to end, the suspend
-// gate, the lighting-control request, the service tool's answer and the
-// shutdown of workers that call into the UI thread.
+// gate and the window timers around it, the lighting-control request, the service tool's answer and
+// the shutdown of workers that call into the UI thread.
 
 #include "shell/main_wnd.h"
 
@@ -104,6 +104,24 @@ TEST_F(MainWndTest, SuspendClosesTheProcessingGateUntilResume) {
   EXPECT_TRUE(window.HandlePrivateMessage(WM_SHOW_DEVICE_TAB, 0, 1));
   window.OnGameMessage(GameMessage::kDeath, 7, 3);  // any wParam starts the timer
   EXPECT_TRUE(window.TimerActive(kTimerGameLighting));
+}
+
+TEST_F(MainWndTest, ATimerThatComesDueWhileSuspendedRunsOnceAfterResume) {
+  // A right click on the tray icon starts timer 1032 (10 ms).
+  ASSERT_TRUE(window.HandlePrivateMessage(WM_TRAY_ICON, kTrayIconId, WM_RBUTTONUP));
+  ASSERT_TRUE(window.TimerActive(kTimerTrayMenu));
+  window.OnPrepareForSleep(true);
+  ASSERT_TRUE(SpinUntil([&] { return window.TimerHeld(kTimerTrayMenu); }, 1000));
+  // Held, not lost, and nothing runs while the system sleeps.
+  SpinUntil([] { return false; }, 60);
+  EXPECT_TRUE(window.TimerActive(kTimerTrayMenu));
+  EXPECT_EQ(window.TimerRunCount(kTimerTrayMenu), 0);
+
+  window.OnPrepareForSleep(false);
+  EXPECT_TRUE(SpinUntil([&] { return window.TimerRunCount(kTimerTrayMenu) == 1; }, 1000));
+  EXPECT_FALSE(window.TimerActive(kTimerTrayMenu));  // killed when its handler ran
+  SpinUntil([] { return false; }, 60);
+  EXPECT_EQ(window.TimerRunCount(kTimerTrayMenu), 1);
 }
 
 TEST_F(MainWndTest, LightControlRequestTakesOnlyItsOwnValues) {
