@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "devices/interface_catalogue.h"
 #include "panels/toolkit/container.h"
 #include "panels/toolkit/control.h"
 #include "panels/toolkit/resource_manager.h"
@@ -408,8 +409,9 @@ void CMainWnd::OnLightControlRequest(int wParam, int lParam) {
 }
 
 QByteArray CMainWnd::OnWorkToolQuery() {
-  // The device type rows of the catalogue arrive with device discovery.
-  return BuildWorkToolAnswer({});
+  std::vector<WorkToolDevice> types;
+  for (const DeviceTypeEntry& t : kDeviceTypes) types.push_back({t.vendorId, t.productId, t.kind});
+  return BuildWorkToolAnswer(types);
 }
 
 void CMainWnd::OnGameMessage(GameMessage which, int wParam, int lParam) {

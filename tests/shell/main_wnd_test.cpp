@@ -1,6 +1,7 @@
 // The main window without its skin: single instance end to end, the suspend
-// gate and the window timers around it, the lighting-control request, the service tool's answer and
-// the shutdown of workers that call into the UI thread.
+// gate and the window timers around it, the lighting-control request, the
+// service tool's answer and the shutdown of workers that call into the UI
+// thread.
 
 #include "shell/main_wnd.h"
 
@@ -9,11 +10,15 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <atomic>
 
+#include "devices/interface_catalogue.h"
 #include "tests/shell/qt_app.h"
 
 namespace {
@@ -149,6 +154,45 @@ TEST(WorkToolAnswer, FixedValuesCountAndOneRowPerDeviceType) {
   EXPECT_EQ(at(17), 0u);  // the rest is zero
   // More rows than fit are left out rather than written beyond the block.
   EXPECT_EQ(BuildWorkToolAnswer(std::vector<WorkToolDevice>(200, {1, 2, 3})).size(), 1024);
+}
+
+// The answer's 32-bit value at index i.
+unsigned ValueAt(const QByteArray& block, int i) {
+  const auto* p = reinterpret_cast<const unsigned char*>(block.constData()) + 4 * i;
+  return p[0] | p[1] << 8 | p[2] << 16 | static_cast<unsigned>(p[3]) << 24;
+}
+
+void ExpectCatalogueAnswer(const QByteArray& block) {
+  ASSERT_EQ(block.size(), 1024);
+  const unsigned fixed[] = {2, 3, 0, 2};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(ValueAt(block, i), fixed[i]) << i;
+  ASSERT_EQ(ValueAt(block, 4), kDeviceTypes.size());
+  for (size_t row = 0; row < kDeviceTypes.size(); ++row) {
+    const int at = 5 + 3 * static_cast<int>(row);
+    EXPECT_EQ(ValueAt(block, at), kDeviceTypes[row].vendorId) << row;
+    EXPECT_EQ(ValueAt(block, at + 1), kDeviceTypes[row].productId) << row;
+    EXPECT_EQ(ValueAt(block, at + 2), kDeviceTypes[row].kind) << row;
+  }
+}
+
+TEST_F(MainWndTest, TheServiceToolLearnsTheCataloguesDeviceTypes) {
+  ExpectCatalogueAnswer(window.OnWorkToolQuery());
+
+  // The same answer as the tool gets it over the session bus.
+  if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
+  const QString service = QString("org.ruvemo.Test.W%1").arg(QCoreApplication::applicationPid());
+  CProgramBus bus(QDBusConnection::sessionBus(), service);
+  ASSERT_EQ(bus.ClaimInstance(), CProgramBus::Claim::kFirst);
+  window.AttachProgramBus(&bus);
+  QDBusConnection tool = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "worktool");
+  const QDBusPendingCall call = tool.asyncCall(QDBusMessage::createMethodCall(
+      service, kProgramBusPath, kProgramBusInterface, "QueryWorkTool"));
+  ASSERT_TRUE(SpinUntil([&] { return call.isFinished(); }, 3000));
+  const QDBusPendingReply<QByteArray> reply = call;
+  ASSERT_TRUE(reply.isValid()) << reply.error().message().toStdString();
+  ExpectCatalogueAnswer(reply.value());
+  window.AttachProgramBus(nullptr);
+  QDBusConnection::disconnectFromBus("worktool");
 }
 
 TEST_F(MainWndTest, WorkerCallsAreServedByTheEventLoopAndTheShutdownIsBounded) {
