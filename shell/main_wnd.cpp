@@ -90,6 +90,13 @@ CMainWnd::CMainWnd() : slots_(this) {
       SendMessage(WM_HOOK_CONTROL, 1, 0);
   });
   AddVirtualWnd(L"mainpage", &mainPage_);
+  // Screens that come, go or change size or resolution refit the window.
+  for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
+  connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+    WatchScreen(screen);
+    OnDisplayChanged();
+  });
+  connect(qApp, &QGuiApplication::screenRemoved, this, [this] { OnDisplayChanged(); });
 }
 
 CMainWnd::~CMainWnd() {
@@ -537,6 +544,28 @@ void CMainWnd::FitToMonitor() {
   const QSize want = QSize(1000, 640) * uiScale_ / 96;
   setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, want, area));
   setVisible(wasVisible);
+}
+
+void CMainWnd::WatchScreen(QScreen* screen) {
+  connect(screen, &QScreen::geometryChanged, this, [this] { OnDisplayChanged(); });
+  connect(screen, &QScreen::availableGeometryChanged, this, [this] { OnDisplayChanged(); });
+  connect(screen, &QScreen::logicalDotsPerInchChanged, this, [this] { OnDisplayChanged(); });
+}
+
+void CMainWnd::OnDisplayChanged() {
+  DebugOutput("显示器分辨率发生变化");
+  displayChanged_ = true;
+  // One fit for a burst of changes, from the event loop: when a screen is
+  // removed the window moves to another one only after the signal.
+  if (fitQueued_) return;
+  fitQueued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        fitQueued_ = false;
+        if (!shutDown_) FitToMonitor();
+      },
+      Qt::QueuedConnection);
 }
 
 void CMainWnd::CloseChildWindows() {

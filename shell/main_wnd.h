@@ -181,6 +181,9 @@ class CMainWnd : public WindowImplBase,
   void ShowMacroActionMenu();
   void StartWindowTimer(int id, int ms);
   void OnTimer(int id);
+  // A screen came, went or changed: the window is fitted to its monitor again.
+  void WatchScreen(QScreen* screen);
+  void OnDisplayChanged();
   void SetLightControl(int flag, bool broadcast);
   void GameLightingCue(int wParam, int lParam);
   void RestoreGameLighting();
@@ -238,6 +241,7 @@ class CMainWnd : public WindowImplBase,
   int uiScale_ = 96;
   int editState_ = 1;
   bool displayChanged_ = false;
+  bool fitQueued_ = false;
   unsigned bringToFrontCount_ = 0;
   bool workersStopped_ = false;
   bool shutDown_ = false;

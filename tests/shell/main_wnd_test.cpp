@@ -1,7 +1,7 @@
 // The main window without its skin: single instance end to end, the suspend
 // gate and the window timers around it, the lighting-control request, the
-// service tool's answer and the shutdown of workers that call into the UI
-// thread.
+// service tool's answer, refitting on display changes and the shutdown of
+// workers that call into the UI thread.
 
 #include "shell/main_wnd.h"
 
@@ -16,10 +16,14 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QScreen>
+#include <QStyle>
 #include <atomic>
+#include <functional>
 
 #include "devices/interface_catalogue.h"
 #include "tests/shell/qt_app.h"
+#include "tests/support/debug_capture.h"
 
 namespace {
 
@@ -193,6 +197,35 @@ TEST_F(MainWndTest, TheServiceToolLearnsTheCataloguesDeviceTypes) {
   ExpectCatalogueAnswer(reply.value());
   window.AttachProgramBus(nullptr);
   QDBusConnection::disconnectFromBus("worktool");
+}
+
+TEST_F(MainWndTest, AScreenThatComesGoesOrChangesFitsTheWindowToItsMonitorAgain) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  const QRect fitted = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(1000, 640),
+                                           screen->availableGeometry());
+  const QRect moved(10, 20, 300, 200);
+  struct Case {
+    const char* what;
+    std::function<void()> announce;  // as the windowing system would
+  };
+  const Case cases[] = {
+      {"geometry", [&] { emit screen->geometryChanged(screen->geometry()); }},
+      {"available geometry",
+       [&] { emit screen->availableGeometryChanged(screen->availableGeometry()); }},
+      {"resolution", [&] { emit screen->logicalDotsPerInchChanged(96); }},
+      {"screen added", [&] { emit qApp->screenAdded(screen); }},
+      {"screen removed", [&] { emit qApp->screenRemoved(screen); }},
+  };
+  for (const Case& c : cases) {
+    window.setGeometry(moved);
+    SpinUntil([] { return false; }, 30);
+    ASSERT_EQ(window.geometry(), moved) << c.what << ": moved without a display change";
+    DebugCapture capture;
+    c.announce();
+    EXPECT_TRUE(SpinUntil([&] { return window.geometry() == fitted; }, 1000)) << c.what;
+    EXPECT_TRUE(capture.Contains("显示器分辨率发生变化")) << c.what;
+  }
 }
 
 TEST_F(MainWndTest, WorkerCallsAreServedByTheEventLoopAndTheShutdownIsBounded) {
