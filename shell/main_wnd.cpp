@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
 
 #include "devices/interface_catalogue.h"
 #include "panels/toolkit/container.h"
@@ -43,12 +44,14 @@ QByteArray BuildWorkToolAnswer(const std::vector<WorkToolDevice>& types) {
     return true;
   };
   for (std::uint32_t v : {2u, 3u, 0u, 2u}) put(v);
-  put(static_cast<std::uint32_t>(types.size()));
-  for (const WorkToolDevice& t : types) {
-    if (at + 12 > static_cast<size_t>(block.size())) break;
-    put(t.vendorId);
-    put(t.productId);
-    put(t.kind);
+  // The count names the rows the block holds, so that a reader never takes
+  // the zero fill for rows.
+  const size_t rows = std::min(types.size(), static_cast<size_t>(block.size() - 4 * 5) / 12);
+  put(static_cast<std::uint32_t>(rows));
+  for (size_t i = 0; i < rows; ++i) {
+    put(types[i].vendorId);
+    put(types[i].productId);
+    put(types[i].kind);
   }
   return block;
 }

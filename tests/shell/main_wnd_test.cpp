@@ -144,26 +144,27 @@ TEST_F(MainWndTest, LightControlRequestTakesOnlyItsOwnValues) {
   }
 }
 
-TEST(WorkToolAnswer, FixedValuesCountAndOneRowPerDeviceType) {
-  const QByteArray block = BuildWorkToolAnswer(
-      {{0x1A2B, 0x5055, 1}, {0x1A2B, 0x024F, 2}, {0x1A2B, 0x1111, 3}, {0x1A2B, 0x2222, 7}});
-  ASSERT_EQ(block.size(), 1024);
-  auto at = [&](int i) {
-    const auto* p = reinterpret_cast<const unsigned char*>(block.constData()) + 4 * i;
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<unsigned>(p[3]) << 24;
-  };
-  const unsigned expected[] = {2, 3, 0, 2, 4, 0x1A2B, 0x5055, 1, 0x1A2B, 0x024F, 2};
-  for (int i = 0; i < 11; ++i) EXPECT_EQ(at(i), expected[i]) << i;
-  EXPECT_EQ(at(5 + 3 * 3 + 2), 7u);
-  EXPECT_EQ(at(17), 0u);  // the rest is zero
-  // More rows than fit are left out rather than written beyond the block.
-  EXPECT_EQ(BuildWorkToolAnswer(std::vector<WorkToolDevice>(200, {1, 2, 3})).size(), 1024);
-}
-
 // The answer's 32-bit value at index i.
 unsigned ValueAt(const QByteArray& block, int i) {
   const auto* p = reinterpret_cast<const unsigned char*>(block.constData()) + 4 * i;
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<unsigned>(p[3]) << 24;
+}
+
+TEST(WorkToolAnswer, FixedValuesCountAndOneRowPerDeviceType) {
+  const QByteArray block = BuildWorkToolAnswer(
+      {{0x1A2B, 0x5055, 1}, {0x1A2B, 0x024F, 2}, {0x1A2B, 0x1111, 3}, {0x1A2B, 0x2222, 7}});
+  ASSERT_EQ(block.size(), 1024);
+  auto at = [&](int i) { return ValueAt(block, i); };
+  const unsigned expected[] = {2, 3, 0, 2, 4, 0x1A2B, 0x5055, 1, 0x1A2B, 0x024F, 2};
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(at(i), expected[i]) << i;
+  EXPECT_EQ(at(5 + 3 * 3 + 2), 7u);
+  EXPECT_EQ(at(17), 0u);  // the rest is zero
+  // More rows than fit are left out rather than written beyond the block,
+  // and the count says how many it holds.
+  const QByteArray full = BuildWorkToolAnswer(std::vector<WorkToolDevice>(200, {1, 2, 3}));
+  ASSERT_EQ(full.size(), 1024);
+  EXPECT_EQ(ValueAt(full, 4), 83u);
+  EXPECT_EQ(ValueAt(full, 5 + 3 * 82 + 2), 3u);
 }
 
 void ExpectCatalogueAnswer(const QByteArray& block) {
