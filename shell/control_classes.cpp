@@ -12,34 +12,6 @@
 
 namespace {
 
-// Elements the main window creates itself, with the registered class that
-// supplies the object. The keyboard and mouse device classes are known only
-// here, never to the factory.
-struct DirectElement {
-  const wchar_t* element;
-  const wchar_t* registeredClass;  // nullptr: not a factory class
-};
-constexpr DirectElement kDirectElements[] = {
-    {L"CircleProgress", L"CCircleProgressUI"},
-    {L"SelectPanel", L"CSelectPanelUI"},
-    {L"DeviceKeyButton", L"CDeviceKeyButtonUI"},
-    {L"HandImgButton", L"CHandImgButtonUI"},
-    {L"AudioRecord", L"CAudioRecordUI"},
-    {L"HandImgSelectButton", L"CHandImgSelectButtonUI"},
-    {L"RedioMacroButton", L"CRedioMacroButtonUI"},
-    {L"ComboEditContainerElement", L"CComboEditContainerElementUI"},
-    {L"QuorvaneMousePadDevice", L"CQuorvaneMousePadDevice"},
-    {L"QuorvaneHS6533Device", L"CQuorvaneHS6533Device"},
-    {L"QuorvaneMouseDevice", nullptr},
-    {L"QuorvaneKeyboardDevice", nullptr},
-    {L"DeviceProfile", L"CDeviceProfileUI"},
-    {L"LightControl", L"CLightControlUI"},
-    {L"MagicControl", L"CMagicControlUI"},
-    {L"Voice6533Control", L"CVoice6533ControlUI"},
-    {L"KeySetControl", L"CKeySetControlUI"},
-    {L"ShootControl", L"CShootControlUI"},
-};
-
 struct SubTreeElement {
   const wchar_t* element;
   const wchar_t* layout;
@@ -58,43 +30,32 @@ constexpr SubTreeElement kSubTrees[] = {
 }  // namespace
 
 const std::vector<ControlClassEntry>& ControlClassTable() {
-  // The own controls (rows 1 to 14) are registered by their module; the
-  // panels and the device classes arrive with their parts; until then a row
-  // has no creator and the skin's element is skipped.
-  static const std::vector<ControlClassEntry> table = {
-      {L"CCircleProgressUI", {}},
-      {L"CChartViewUI", {}},
-      {L"CWndUI", {}},
-      {L"CSelectPanelUI", {}},
-      {L"CDeviceKeyButtonUI", {}},
-      {L"CCloudShareListItemUI", {}},
-      {L"CUpdateInfoListItemUI", {}},
-      {L"CDeviceOptionUI", {}},
-      {L"CMpDevicePowerUI", {}},
-      {L"CComboEditContainerElementUI", {}},
-      {L"CHandImgButtonUI", {}},
-      {L"CHandImgSelectButtonUI", {}},
-      {L"CRedioMacroButtonUI", {}},
-      {L"CAudioRecordUI", {}},
-      {L"CLightControlUI", {}},
-      {L"CMacroControlUI", {}},
-      {L"CKeySetControlUI", {}},
-      {L"CDeviceProfileUI", {}},
-      {L"CShootControlUI", {}},
-      {L"CMagicControlUI", {}},
-      {L"CVoice6533ControlUI", {}},
-      {L"CQuorvaneUSBDevice", {}},
-      {L"CQuorvaneMousePadDevice", {}},
-      {L"CQuorvaneHS6533Device", {}},
-  };
+  // The panels and the device classes arrive with their parts; until then a
+  // row has no creator and the skin's element is skipped. The keyboard and
+  // mouse device elements ("QuorvaneKeyboardDevice", "QuorvaneMouseDevice")
+  // are no class of the factory: the device list creates those pages.
+  static const std::vector<ControlClassEntry> table = [] {
+    std::vector<ControlClassEntry> t = OwnControlClasses();
+    const ControlClassEntry later[] = {
+        {L"CLightControlUI", L"LightControl", {}},
+        {L"CMacroControlUI", nullptr, {}},
+        {L"CKeySetControlUI", L"KeySetControl", {}},
+        {L"CDeviceProfileUI", L"DeviceProfile", {}},
+        {L"CShootControlUI", L"ShootControl", {}},
+        {L"CMagicControlUI", L"MagicControl", {}},
+        {L"CVoice6533ControlUI", L"Voice6533Control", {}},
+        {L"CQuorvaneUSBDevice", nullptr, {}},
+        {L"CQuorvaneMousePadDevice", L"QuorvaneMousePadDevice", {}},
+        {L"CQuorvaneHS6533Device", L"QuorvaneHS6533Device", {}},
+    };
+    t.insert(t.end(), std::begin(later), std::end(later));
+    return t;
+  }();
   return table;
 }
 
 void RegisterControlClasses() {
   CControlFactory* factory = CControlFactory::GetInstance();
-  // Rows 1 to 14, the program's own controls, come from their module in
-  // the same order; the rest follow as their parts supply them.
-  RegisterOwnControls(*factory);
   for (const ControlClassEntry& e : ControlClassTable()) {
     if (e.create) factory->RegistControl(e.className, e.create);
   }
@@ -115,15 +76,9 @@ std::wstring MainSkinSubTree(const std::wstring& element) {
 }
 
 CControlUI* CreateMainSkinControl(const std::wstring& element, CPaintManagerUI* manager) {
-  if (CControlUI* own = CreateOwnControl(element)) return own;
-  for (const DirectElement& d : kDirectElements) {
-    if (!EqualsNoCase(element, d.element)) continue;
-    if (d.registeredClass == nullptr) return nullptr;  // device pages come with the device list
-    const std::wstring cls = d.registeredClass;
-    // Only an exact registration counts: the element name itself must not
-    // find a class the factory knows under another spelling.
-    if (!CControlFactory::GetInstance()->IsRegistered(cls)) return nullptr;
-    return CControlFactory::GetInstance()->CreateControl(cls);
+  for (const ControlClassEntry& e : ControlClassTable()) {
+    if (e.element == nullptr || !EqualsNoCase(element, e.element)) continue;
+    return e.create ? e.create() : nullptr;
   }
   const std::wstring layout = MainSkinSubTree(element);
   if (layout.empty()) return nullptr;

@@ -1,15 +1,12 @@
 #include "shell/main_wnd.h"
 
-#include <QAction>
 #include <QCursor>
-#include <QFile>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QScreen>
 #include <QStyle>
-#include <QTimer>
-#include <QXmlStreamReader>
+#include <algorithm>
 
+#include "devices/interface_catalogue.h"
 #include "panels/toolkit/container.h"
 #include "panels/toolkit/control.h"
 #include "panels/toolkit/resource_manager.h"
@@ -37,76 +34,6 @@ const wchar_t* LightControlTextId(int flag) {
 constexpr wchar_t kTrayMenuXml[] = L"menu.xml";
 constexpr wchar_t kMacroActionMenuXml[] = L"XML\\Menus\\macro_action_menu.xml";
 
-// A colour attribute as a style-sheet colour; fallback when it is absent.
-QString QtColor(const QXmlStreamAttributes& a, const char* name, const char* fallback) {
-  if (!a.hasAttribute(name)) return fallback;
-  const QColor c = ToQColor(ParseColor(FromQ(a.value(name).toString())));
-  return QString("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
-}
-
-// The toolkit's menus are native pop-ups; their look comes from the
-// attributes of the menu file's <Menu> element (bkcolor, bordercolor,
-// textcolor, hotbkcolor, hottextcolor, linecolor, fontsize, itemheight,
-// width) and the items' "icon".
-void ApplyMenuLook(CMenuWnd* menu, const std::wstring& xml, const QPoint& point, int alignment) {
-  if (menu == nullptr || menu->Menu() == nullptr) return;
-  auto& res = CResourceManager::GetInstance();
-  QFile file(ToQ(res.ResolvePath(res.GetXmlFile(xml))));
-  if (!file.open(QIODevice::ReadOnly)) return;
-  QXmlStreamReader reader(&file);
-  QString sheet;
-  while (reader.readNextStartElement() || !reader.atEnd()) {
-    if (!reader.isStartElement()) continue;
-    const auto a = reader.attributes();
-    if (reader.name().compare(QLatin1String("Menu"), Qt::CaseInsensitive) == 0) {
-      const QString bk = QtColor(a, "bkcolor", "#1b1e25");
-      const QString border = QtColor(a, "bordercolor", "#30353f");
-      const QString text = QtColor(a, "textcolor", "#e1e5ec");
-      const QString hot = QtColor(a, "hotbkcolor", "#2b3a5c");
-      const QString hotText = QtColor(a, "hottextcolor", "#ffffff");
-      const QString sep = QtColor(a, "linecolor", "#2e333d");
-      const int size = a.hasAttribute("fontsize") ? a.value("fontsize").toInt() : 13;
-      const int itemHeight = a.hasAttribute("itemheight") ? a.value("itemheight").toInt() : 34;
-      const int width = a.hasAttribute("width") ? a.value("width").toInt() : 180;
-      sheet = QString(
-                  "QMenu{background:%1;border:1px solid %2;border-radius:8px;padding:6px;"
-                  "font-family:'DejaVu Sans';font-size:%3px;min-width:%7px;}"
-                  "QMenu::item{color:%4;padding:%8px 18px %8px 12px;border-radius:6px;"
-                  "min-height:%9px;}"
-                  "QMenu::item:selected{background:%5;color:%6;}"
-                  "QMenu::icon{padding-left:10px;}"
-                  "QMenu::separator{height:1px;background:%10;margin:5px 8px;}")
-                  .arg(bk, border)
-                  .arg(size)
-                  .arg(text, hot, hotText)
-                  .arg(width)
-                  .arg((itemHeight - size) / 2 - 2)
-                  .arg(size + 4)
-                  .arg(sep);
-    } else if (reader.name().compare(QLatin1String("MenuElement"), Qt::CaseInsensitive) == 0 &&
-               a.hasAttribute("icon")) {
-      if (QAction* action = menu->FindItem(FromQ(a.value("name").toString()))) {
-        const QImage image = res.LoadImage(FromQ(a.value("icon").toString()));
-        if (!image.isNull()) action->setIcon(QIcon(QPixmap::fromImage(image)));
-      }
-    }
-  }
-  if (sheet.isEmpty()) return;
-  QList<QMenu*> menus = menu->Menu()->findChildren<QMenu*>();
-  menus.prepend(menu->Menu());
-  for (QMenu* m : menus) {
-    // Rounded corners: the pop-up itself is transparent outside them.
-    m->setAttribute(Qt::WA_TranslucentBackground);
-    m->setWindowFlag(Qt::FramelessWindowHint);
-    m->setWindowFlag(Qt::NoDropShadowWindowHint);
-  }
-  QMenu* top = menu->Menu();
-  top->setStyleSheet(sheet);
-  // The menu opened before it had its look: open it again with its final size.
-  top->hide();
-  top->popup(CMenuWnd::PlaceMenu(point, top->sizeHint(), alignment));
-}
-
 }  // namespace
 
 QByteArray BuildWorkToolAnswer(const std::vector<WorkToolDevice>& types) {
@@ -118,12 +45,14 @@ QByteArray BuildWorkToolAnswer(const std::vector<WorkToolDevice>& types) {
     return true;
   };
   for (std::uint32_t v : {2u, 3u, 0u, 2u}) put(v);
-  put(static_cast<std::uint32_t>(types.size()));
-  for (const WorkToolDevice& t : types) {
-    if (at + 12 > static_cast<size_t>(block.size())) break;
-    put(t.vendorId);
-    put(t.productId);
-    put(t.kind);
+  // The count names the rows the block holds, so that a reader never takes
+  // the zero fill for rows.
+  const size_t rows = std::min(types.size(), static_cast<size_t>(block.size() - 4 * 5) / 12);
+  put(static_cast<std::uint32_t>(rows));
+  for (size_t i = 0; i < rows; ++i) {
+    put(types[i].vendorId);
+    put(types[i].productId);
+    put(types[i].kind);
   }
   return block;
 }
@@ -165,6 +94,13 @@ CMainWnd::CMainWnd() : slots_(this) {
       SendMessage(WM_HOOK_CONTROL, 1, 0);
   });
   AddVirtualWnd(L"mainpage", &mainPage_);
+  // Screens that come, go or change size or resolution refit the window.
+  for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
+  connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+    WatchScreen(screen);
+    OnDisplayChanged();
+  });
+  connect(qApp, &QGuiApplication::screenRemoved, this, [this] { OnDisplayChanged(); });
 }
 
 CMainWnd::~CMainWnd() {
@@ -447,6 +383,10 @@ LRESULT CMainWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bo
     handled = true;
     return 0;
   }
+  if (msg == WM_TIMER) {
+    OnTimer(static_cast<int>(wParam));
+    return 0;
+  }
   HandlePrivateMessage(msg, static_cast<std::intptr_t>(wParam), lParam);
   return 0;
 }
@@ -480,8 +420,9 @@ void CMainWnd::OnLightControlRequest(int wParam, int lParam) {
 }
 
 QByteArray CMainWnd::OnWorkToolQuery() {
-  // The device type rows of the catalogue arrive with device discovery.
-  return BuildWorkToolAnswer({});
+  std::vector<WorkToolDevice> types;
+  for (const DeviceTypeEntry& t : kDeviceTypes) types.push_back({t.vendorId, t.productId, t.kind});
+  return BuildWorkToolAnswer(types);
 }
 
 void CMainWnd::OnGameMessage(GameMessage which, int wParam, int lParam) {
@@ -497,6 +438,8 @@ void CMainWnd::OnPrepareForSleep(bool suspending) {
   } else {
     processingGate_ = 1;
     ApplyLightingControlToDevices(lightControlFlag_);
+    // Timers that came due while suspended run now.
+    timers_.ReleaseHeld();
   }
 }
 
@@ -607,6 +550,28 @@ void CMainWnd::FitToMonitor() {
   setVisible(wasVisible);
 }
 
+void CMainWnd::WatchScreen(QScreen* screen) {
+  connect(screen, &QScreen::geometryChanged, this, [this] { OnDisplayChanged(); });
+  connect(screen, &QScreen::availableGeometryChanged, this, [this] { OnDisplayChanged(); });
+  connect(screen, &QScreen::logicalDotsPerInchChanged, this, [this] { OnDisplayChanged(); });
+}
+
+void CMainWnd::OnDisplayChanged() {
+  DebugOutput("显示器分辨率发生变化");
+  displayChanged_ = true;
+  // One fit for a burst of changes, from the event loop: when a screen is
+  // removed the window moves to another one only after the signal.
+  if (fitQueued_) return;
+  fitQueued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        fitQueued_ = false;
+        if (!shutDown_) FitToMonitor();
+      },
+      Qt::QueuedConnection);
+}
+
 void CMainWnd::CloseChildWindows() {
   // The settings, About, music and palette windows close here once they
   // exist; the menus go with them.
@@ -630,7 +595,6 @@ void CMainWnd::ShowTrayMenu() {
   if (screen != nullptr)
     place = PlaceTrayMenu(cursor, screen->geometry(), screen->availableGeometry());
   trayMenu_.reset(CMenuWnd::CreateMenu(kTrayMenuXml, place.point, this, place.alignment));
-  ApplyMenuLook(trayMenu_.get(), kTrayMenuXml, place.point, place.alignment);
 }
 
 void CMainWnd::ShowMacroActionMenu() {
@@ -638,7 +602,6 @@ void CMainWnd::ShowMacroActionMenu() {
   const QPoint cursor = QCursor::pos();
   const int alignment = eMenuAlignment_Left | eMenuAlignment_Top;
   macroActionMenu_.reset(CMenuWnd::CreateMenu(kMacroActionMenuXml, cursor, this, alignment));
-  ApplyMenuLook(macroActionMenu_.get(), kMacroActionMenuXml, cursor, alignment);
 }
 
 // ---------------------------------------------------------------------------
@@ -677,28 +640,23 @@ void CMainWnd::Shutdown() {
   CloseChildWindows();
   trayMenu_.reset();
   macroActionMenu_.reset();
-  for (auto& [id, timer] : timers_) timer->stop();
+  timers_.KillAll();
   StopWorkers();
   tray_.DeleteTrayIcon();
 }
 
-bool CMainWnd::TimerActive(int id) const {
-  auto it = timers_.find(id);
-  return it != timers_.end() && it->second->isActive();
-}
-
 void CMainWnd::StartWindowTimer(int id, int ms) {
-  QTimer*& timer = timers_[id];
-  if (timer == nullptr) {
-    timer = new QTimer(this);
-    timer->setSingleShot(true);  // each timer is killed when it fires
-    connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
-  }
-  timer->start(ms);
+  SetTimer(static_cast<UINT>(id), static_cast<UINT>(ms));
 }
 
 void CMainWnd::OnTimer(int id) {
-  if (!ProcessingGateOpen()) return;
+  if (!ProcessingGateOpen()) {
+    // Suspended: the timer waits, clock stopped, and runs after resume.
+    timers_.Hold(static_cast<UINT>(id));
+    return;
+  }
+  KillTimer(static_cast<UINT>(id));  // each timer is killed when it fires
+  ++timerRuns_[id];
   switch (id) {
     case kTimerWindowInit:
       FitToMonitor();

@@ -24,7 +24,6 @@
 #include "shell/ui_call_queue.h"
 #include "shell/worker_slots.h"
 
-class QTimer;
 class QScreen;
 class CControlUI;
 
@@ -155,7 +154,15 @@ class CMainWnd : public WindowImplBase,
   static bool ProcessingGateOpen() { return processingGate_.load() != 0; }
   int LightControlFlag() const { return lightControlFlag_; }
   int UiScale() const { return uiScale_; }
-  bool TimerActive(int id) const;
+  // The window timer is set (running, or held while the system is suspended).
+  bool TimerActive(int id) const { return HasTimer(static_cast<UINT>(id)); }
+  // Its expiry came while the system was suspended; it runs after resume.
+  bool TimerHeld(int id) const { return timers_.IsHeld(static_cast<UINT>(id)); }
+  // How often the window timer's expiry was handled.
+  int TimerRunCount(int id) const {
+    auto it = timerRuns_.find(id);
+    return it != timerRuns_.end() ? it->second : 0;
+  }
   unsigned BringToFrontCount() const { return bringToFrontCount_; }
   int EditState() const { return editState_; }
   // How often each routed handler ran and the number it got last (for the
@@ -174,6 +181,9 @@ class CMainWnd : public WindowImplBase,
   void ShowMacroActionMenu();
   void StartWindowTimer(int id, int ms);
   void OnTimer(int id);
+  // A screen came, went or changed: the window is fitted to its monitor again.
+  void WatchScreen(QScreen* screen);
+  void OnDisplayChanged();
   void SetLightControl(int flag, bool broadcast);
   void GameLightingCue(int wParam, int lParam);
   void RestoreGameLighting();
@@ -224,13 +234,14 @@ class CMainWnd : public WindowImplBase,
   std::unique_ptr<CMenuWnd> macroActionMenu_;
   std::map<std::wstring, CControlUI*> windowButtons_;
   CControlUI* strTest_ = nullptr;
-  std::map<int, QTimer*> timers_;
   std::array<int, static_cast<size_t>(NotifyTarget::kTargetCount)> handled_{};
+  std::map<int, int> timerRuns_;
   int lastNumber_ = -1;
   int lightControlFlag_ = 1;
   int uiScale_ = 96;
   int editState_ = 1;
   bool displayChanged_ = false;
+  bool fitQueued_ = false;
   unsigned bringToFrontCount_ = 0;
   bool workersStopped_ = false;
   bool shutDown_ = false;

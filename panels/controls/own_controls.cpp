@@ -15,33 +15,36 @@
 #include "panels/controls/wnd_host.h"
 #include "panels/toolkit/dialog_builder.h"
 
+const std::vector<ControlClassEntry>& OwnControlClasses() {
+  static const std::vector<ControlClassEntry> table = {
+      {L"CCircleProgressUI", L"CircleProgress", [] { return new CCircleProgressUI(); }},
+      {L"CChartViewUI", nullptr, [] { return new CChartViewUI(); }},
+      {L"CWndUI", nullptr, [] { return new CWndUI(); }},
+      {L"CSelectPanelUI", L"SelectPanel", [] { return new CSelectPanelUI(); }},
+      {L"CDeviceKeyButtonUI", L"DeviceKeyButton", [] { return new CDeviceKeyButtonUI(); }},
+      {L"CCloudShareListItemUI", nullptr, [] { return new CCloudShareListItemUI(); }},
+      {L"CUpdateInfoListItemUI", nullptr, [] { return new CUpdateInfoListItemUI(); }},
+      {L"CDeviceOptionUI", nullptr, [] { return new CDeviceOptionUI(); }},
+      {L"CMpDevicePowerUI", nullptr, [] { return new CMpDevicePowerUI(); }},
+      {L"CComboEditContainerElementUI", L"ComboEditContainerElement",
+       [] { return new CComboEditContainerElementUI(); }},
+      {L"CHandImgButtonUI", L"HandImgButton", [] { return new CHandImgButtonUI(); }},
+      {L"CHandImgSelectButtonUI", L"HandImgSelectButton",
+       [] { return new CHandImgSelectButtonUI(); }},
+      {L"CRedioMacroButtonUI", L"RedioMacroButton", [] { return new CRedioMacroButtonUI(); }},
+      {L"CAudioRecordUI", L"AudioRecord", [] { return new CAudioRecordUI(); }},
+  };
+  return table;
+}
+
 void RegisterOwnControls(CControlFactory& factory) {
-  factory.RegistControl(L"CCircleProgressUI", [] { return new CCircleProgressUI(); });
-  factory.RegistControl(L"CChartViewUI", [] { return new CChartViewUI(); });
-  factory.RegistControl(L"CWndUI", [] { return new CWndUI(); });
-  factory.RegistControl(L"CSelectPanelUI", [] { return new CSelectPanelUI(); });
-  factory.RegistControl(L"CDeviceKeyButtonUI", [] { return new CDeviceKeyButtonUI(); });
-  factory.RegistControl(L"CCloudShareListItemUI", [] { return new CCloudShareListItemUI(); });
-  factory.RegistControl(L"CUpdateInfoListItemUI", [] { return new CUpdateInfoListItemUI(); });
-  factory.RegistControl(L"CDeviceOptionUI", [] { return new CDeviceOptionUI(); });
-  factory.RegistControl(L"CMpDevicePowerUI", [] { return new CMpDevicePowerUI(); });
-  factory.RegistControl(L"CComboEditContainerElementUI",
-                        [] { return new CComboEditContainerElementUI(); });
-  factory.RegistControl(L"CHandImgButtonUI", [] { return new CHandImgButtonUI(); });
-  factory.RegistControl(L"CHandImgSelectButtonUI", [] { return new CHandImgSelectButtonUI(); });
-  factory.RegistControl(L"CRedioMacroButtonUI", [] { return new CRedioMacroButtonUI(); });
-  factory.RegistControl(L"CAudioRecordUI", [] { return new CAudioRecordUI(); });
+  for (const ControlClassEntry& e : OwnControlClasses())
+    factory.RegistControl(e.className, e.create);
 }
 
 CControlUI* CreateOwnControl(const std::wstring& elementName) {
-  const std::wstring n = ToLower(elementName);
-  if (n == L"circleprogress") return new CCircleProgressUI();
-  if (n == L"selectpanel") return new CSelectPanelUI();
-  if (n == L"devicekeybutton") return new CDeviceKeyButtonUI();
-  if (n == L"handimgbutton") return new CHandImgButtonUI();
-  if (n == L"audiorecord") return new CAudioRecordUI();
-  if (n == L"handimgselectbutton") return new CHandImgSelectButtonUI();
-  if (n == L"rediomacrobutton") return new CRedioMacroButtonUI();
-  if (n == L"comboeditcontainerelement") return new CComboEditContainerElementUI();
+  for (const ControlClassEntry& e : OwnControlClasses()) {
+    if (e.element != nullptr && EqualsNoCase(elementName, e.element)) return e.create();
+  }
   return nullptr;
 }

@@ -5,7 +5,11 @@
 //     <MenuElement name="more" text="more_text"> ...nested items... </MenuElement>
 //     <Separator/>
 //   </Menu>
-// (a surrounding <Window> element is allowed). Texts are language ids. A click
+// (a surrounding <Window> element is allowed). Texts are language ids; an
+// item's "icon" is an image of the skin. The <Menu> element's attributes give
+// the look: bkcolor, bordercolor, textcolor, hotbkcolor, hottextcolor,
+// linecolor, fontsize, itemheight and width (sizes in skin units), in the
+// owner's default font and at the owner's scale. A click
 // on an item reaches the owning window as OnMenuCommand (queued, after the
 // menu has closed) and the optional command handler.
 
@@ -19,6 +23,7 @@
 
 class QMenu;
 class QAction;
+struct MenuLook;
 
 // Alignment bits: where the point lies on the menu. Left|Top (6) puts the
 // menu's top-left corner at the point; Right puts its right edge there,
@@ -51,6 +56,7 @@ class CMenuWnd {
 
  private:
   CMenuWnd() = default;
+  void ApplyLook(const MenuLook& look);
   void OnItem(QAction* action);
 
   std::unique_ptr<QMenu> menu_;

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "panels/toolkit/button.h"
 #include "panels/toolkit/container.h"
@@ -203,6 +204,30 @@ TEST_F(MainSkinTest, TrayClicksToggleTheWindowAndTheMenuOpensOnce) {
   // "exit" closes the window.
   ASSERT_TRUE(window->TrayMenu()->Trigger(L"exit"));
   EXPECT_TRUE(SpinUntil([&] { return window->IsClosed(); }));
+}
+
+TEST_F(MainSkinTest, AMenuTakesItsLookFromItsFileInTheOwnersFontAndScale) {
+  // menu.xml: bkcolor #FF1B1E25, hottextcolor #FFFFFFFF, fontsize 13, width 176.
+  const QString family = window->GetPaintManager().GetDefaultFont().family();
+  struct Case {
+    int dpi;
+    const char* fontSize;
+    const char* width;
+  };
+  for (const Case& c : {Case{96, "font-size:13px", "min-width:176px"},
+                        Case{144, "font-size:19px", "min-width:264px"}}) {
+    CPaintManagerUI::SetAllDPI(c.dpi);
+    std::unique_ptr<CMenuWnd> menu(CMenuWnd::CreateMenu(L"menu.xml", QPoint(50, 50), window, 6));
+    ASSERT_NE(menu, nullptr);
+    const QString sheet = menu->Menu()->styleSheet();
+    EXPECT_TRUE(sheet.contains("background:rgba(27,30,37,255)")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("color:rgba(255,255,255,255)"));
+    EXPECT_TRUE(sheet.contains("font-family:'" + family + "'")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains(c.fontSize)) << c.dpi << " " << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains(c.width)) << c.dpi;
+    EXPECT_FALSE(menu->FindItem(L"exit")->icon().isNull());
+  }
+  CPaintManagerUI::SetAllDPI(96);
 }
 
 TEST(TrayMenuPlace, FollowsThePanelsEdge) {
