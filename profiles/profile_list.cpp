@@ -207,16 +207,18 @@ bool CProfileList::DeleteProfile() {
   const int newSel = sel == 0 ? 0 : sel - 1;
   Json::Value list = ReadList();
   Json::Value& entries = JSetMember(list, "profilelist");
-  std::string path;
-  if (entries.isArray() && static_cast<Json::ArrayIndex>(sel) < entries.size()) {
-    const std::string uuid = JString(JMember(entries[sel], "profileUUID"));
-    path = PathFor(uuid);
-    Json::Value removed;
-    entries.removeIndex(static_cast<Json::ArrayIndex>(sel), &removed);
-    // A hand-edited list may give two entries one file; the other still uses it.
-    for (Json::ArrayIndex i = 0; i < entries.size(); ++i)
-      if (JString(JMember(entries[i], "profileUUID")) == uuid) path.clear();
+  if (!entries.isArray() || static_cast<Json::ArrayIndex>(sel) >= entries.size()) {
+    // The file lost the entry meanwhile; writing would not remove what was meant.
+    lastError_ = "cannot read the profile list " + ListPath();
+    return false;
   }
+  const std::string uuid = JString(JMember(entries[sel], "profileUUID"));
+  std::string path = PathFor(uuid);
+  Json::Value removed;
+  entries.removeIndex(static_cast<Json::ArrayIndex>(sel), &removed);
+  // A hand-edited list may give two entries one file; the other still uses it.
+  for (Json::ArrayIndex i = 0; i < entries.size(); ++i)
+    if (JString(JMember(entries[i], "profileUUID")) == uuid) path.clear();
   JSetMember(list, "profileselect") = newSel;
   if (!WriteList(list)) return false;
   // The list no longer names the file, so it can go. A file that stays
