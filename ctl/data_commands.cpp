@@ -55,41 +55,48 @@ bool ParseIndex(const std::string& text, int& out) {
   return true;
 }
 
+// The message for a refused or failed operation: the file error when a write
+// failed, else the rule that refused it.
+int Fail(const std::string& lastError, const std::string& refusal) {
+  return Refuse(lastError.empty() ? refusal : lastError);
+}
+
 class ProfileCommand {
  public:
   ProfileCommand(const Product& product, std::string folder) : folder_(std::move(folder)) {
     list_.SetDeviceType(product.deviceType);
     list_.SetFolders(folder_, DefaultProfilePath(product.folder));
-    list_.InitProfiles();
+    ready_ = list_.InitProfiles();
   }
 
   int Run(const std::vector<std::string>& a) {
+    if (!ready_) return Fail(list_.LastError(), "the profile list could not be opened");
     const std::string& op = a[0];
     if (op == "list" && a.size() == 1) return List();
     if (op == "add" && a.size() == 1)
-      return list_.AddProfile() ? List() : Refuse("a device keeps at most 50 profiles");
+      return list_.AddProfile() ? List()
+                                : Fail(list_.LastError(), "a device keeps at most 50 profiles");
     if (op == "import" && a.size() == 2)
-      return list_.ImportProfile(a[1]) ? List() : Refuse("'" + a[1] + "' is not a profile file");
+      return list_.ImportProfile(a[1])
+                 ? List()
+                 : Fail(list_.LastError(), "'" + a[1] + "' is not a profile file");
     int n = -1;
     if (a.size() < 2 || !ParseIndex(a[1], n) || n >= static_cast<int>(list_.Names().size()))
       return Refuse("'" + op + "' needs the number of a profile from 'list'");
-    if (op == "select" && a.size() == 2) {
-      list_.SelectProfile(n);
-      return List();
-    }
-    if (op == "delete" && a.size() == 2) {
-      const bool wasSelected = n == list_.GetSelectedIndex();
-      const std::string keep = list_.GetCurrentUUID();
-      list_.SelectProfile(n);
-      if (!list_.DeleteProfile()) return Refuse("the last profile cannot be deleted");
-      if (!wasSelected) Reselect(keep);
-      return List();
-    }
     const std::string keep = list_.GetCurrentUUID();
-    list_.SelectProfile(n);
+    if (!list_.SelectProfile(n)) return Fail(list_.LastError(), "the profile cannot be selected");
+    if (op == "select" && a.size() == 2) return List();
     int status = 2;
+    if (op == "delete" && a.size() == 2) {
+      if (!list_.DeleteProfile()) {
+        status = Fail(list_.LastError(), "the last profile cannot be deleted");
+        Reselect(keep);
+        return status;
+      }
+      return Reselect(keep) ? List() : Fail(list_.LastError(), "the selection was not kept");
+    }
     if (op == "copy" && a.size() == 2) {
-      status = list_.CopyProfile() ? 0 : Refuse("the profile cannot be copied");
+      status = list_.CopyProfile() ? 0 : Fail(list_.LastError(), "the profile cannot be copied");
     } else if (op == "rename" && a.size() == 3) {
       switch (list_.RenameProfile(WideFromUtf8(a[2]))) {
         case RenameResult::kDone:
@@ -101,24 +108,31 @@ class ProfileCommand {
         case RenameResult::kRefused:
           status = Refuse("another profile is named '" + a[2] + "'");
           break;
+        case RenameResult::kFailed:
+          status = Fail(list_.LastError(), "the profile was not renamed");
+          break;
       }
     } else if (op == "export" && a.size() == 3) {
       status = list_.ExportProfile(a[2])
                    ? 0
-                   : Refuse("the profile could not be written to '" + a[2] + "'");
+                   : Fail(list_.LastError(), "the profile could not be written to '" + a[2] + "'");
     } else if (op == "reset" && a.size() == 2) {
-      status = list_.ResetProfile() ? 0 : Refuse("the profile could not be reset");
+      status = list_.ResetProfile() ? 0 : Fail(list_.LastError(), "the profile could not be reset");
     } else {
       status = Refuse("unknown profile command '" + op + "'");
     }
-    Reselect(keep);
+    if (!Reselect(keep) && status == 0)
+      status = Fail(list_.LastError(), "the selection was not kept");
     return status == 0 ? List() : status;
   }
 
  private:
-  void Reselect(const std::string& uuid) {
+  // Selects the profile with this identifier again (the one selected before
+  // the command). False when that write failed.
+  bool Reselect(const std::string& uuid) {
     for (int i = 0; i < list_.GetProfileCount(); ++i)
-      if (list_.GetProfilePathAt(i) == folder_ + uuid + ".Json") list_.SelectProfile(i);
+      if (list_.GetProfilePathAt(i) == folder_ + uuid + ".Json") return list_.SelectProfile(i);
+    return true;
   }
 
   int List() {
@@ -136,6 +150,7 @@ class ProfileCommand {
 
   std::string folder_;
   CProfileList list_;
+  bool ready_ = false;
 };
 
 class MacroCommand {
@@ -147,19 +162,23 @@ class MacroCommand {
     const std::string& op = a[0];
     if (op == "list" && a.size() == 1) return List();
     if (op == "add" && a.size() == 1)
-      return library_.NewMacro() >= 0 ? List() : Refuse("a device keeps at most 50 macros");
+      return library_.NewMacro() >= 0
+                 ? List()
+                 : Fail(library_.LastError(), "a device keeps at most 50 macros");
     if (op == "import" && a.size() == 2)
       return library_.ImportMacroFile(a[1]) >= 0
                  ? List()
-                 : Refuse("'" + a[1] + "' is not a macro file, or the library is full");
+                 : Fail(library_.LastError(),
+                        "'" + a[1] + "' is not a macro file, or the library is full");
     if (op == "block") return Block(a);
     int n = -1;
     if (a.size() < 2 || !ParseIndex(a[1], n) || n >= library_.Count())
       return Refuse("'" + op + "' needs the number of a macro from 'list'");
     if (op == "rename" && a.size() == 3) {
       if (IsBlank(a[2])) return Refuse("a macro name cannot be blank");
-      return library_.RenameMacroEntry(n, WideFromUtf8(a[2])) ? List()
-                                                              : Refuse("the macro was not renamed");
+      return library_.RenameMacroEntry(n, WideFromUtf8(a[2]))
+                 ? List()
+                 : Fail(library_.LastError(), "the macro was not renamed");
     }
     if (op == "delete" && a.size() == 2) {
       // Keys refer to macros by position: repair every profile first.
@@ -170,12 +189,13 @@ class MacroCommand {
       for (int i = 0; i < profiles.GetProfileCount(); ++i)
         RepairMacroReferencesInProfile(profiles.GetProfilePathAt(i),
                                        DefaultProfilePath(product_.folder), n);
-      return library_.DeleteMacroEntry(n) ? List() : Refuse("the macro was not deleted");
+      return library_.DeleteMacroEntry(n) ? List()
+                                          : Fail(library_.LastError(), "the macro was not deleted");
     }
     if (op == "export" && a.size() == 3)
       return library_.ExportMacroFile(n, a[2])
                  ? 0
-                 : Refuse("the macro could not be written to '" + a[2] + "'");
+                 : Fail(library_.LastError(), "the macro could not be written to '" + a[2] + "'");
     return Refuse("unknown macro command '" + op + "'");
   }
 

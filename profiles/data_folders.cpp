@@ -14,10 +14,12 @@ std::string WithSlash(std::string path) {
 
 }  // namespace
 
-void MakeFolders(const std::string& path) {
+bool MakeFolders(const std::string& path) {
   for (size_t i = 1; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0755);
+    if (i == path.size() || path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0700);
   }
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string AppDataFolder() {

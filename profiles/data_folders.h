@@ -26,5 +26,6 @@ inline constexpr const char* kKeyboardFolderName = "keyboard";
 inline constexpr const char* kMousePadFolderName = "MousePad";
 inline constexpr const char* kHeadsetFolderName = "HD";
 
-// Creates path and its missing parents; failures are not reported.
-void MakeFolders(const std::string& path);
+// Creates path and its missing parents with mode 0700 (the program's data is
+// the user's alone). True when path is a folder afterwards.
+bool MakeFolders(const std::string& path);

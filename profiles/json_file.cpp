@@ -1,26 +1,33 @@
 #include "profiles/json_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <exception>
-#include <memory>
+#include <new>
 
 #include "platform/debug_output.h"
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+std::atomic<FileStepHook> stepHook{nullptr};
+
+void Step() {
+  if (const FileStepHook hook = stepHook.load(std::memory_order_relaxed)) hook();
+}
 
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
@@ -52,15 +59,74 @@ std::string ResolveTarget(const std::string& path) {
   return path;
 }
 
-int OpenTemporaryBeside(const std::string& target, std::string& tempPath) {
+constexpr char kTempPrefix[] = ".ruvemo-";
+constexpr char kTempSuffix[] = ".tmp";
+
+int OpenTemporaryIn(const std::string& folder, std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath =
-        target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+    tempPath = folder + "/" + kTempPrefix + std::to_string(::getpid()) + "-" +
+               std::to_string(counter.fetch_add(1)) + kTempSuffix;
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// Reads decimal digits at text[pos...] into value; pos moves past them.
+bool ReadNumber(std::string_view text, size_t& pos, long& value) {
+  const size_t begin = pos;
+  value = 0;
+  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - begin < 10)
+    value = value * 10 + (text[pos++] - '0');
+  return pos > begin && (pos == text.size() || text[pos] < '0' || text[pos] > '9');
+}
+
+// The writer's pid when name is one of this program's temporary file names,
+// else 0.
+long TemporaryFileOwner(std::string_view name) {
+  long pid = 0, n = 0;
+  size_t pos = 0;
+  const std::string_view prefix = kTempPrefix, suffix = kTempSuffix;
+  if (name.substr(0, prefix.size()) == prefix) {
+    pos = prefix.size();
+    if (ReadNumber(name, pos, pid) && pos < name.size() && name[pos] == '-' &&
+        ReadNumber(name, ++pos, n) && name.substr(pos) == suffix)
+      return pid;
+    return 0;
+  }
+  // Earlier versions: "<file>.tmp-<pid>-<n>" beside the target, and
+  // "main.ini.tmp-<pid>". Only beside the kinds of file this program stores,
+  // so that a like-named file of another program is not taken for one.
+  const size_t mark = name.rfind(".tmp-");
+  if (mark == std::string_view::npos || mark == 0) return 0;
+  const std::string_view stored = name.substr(0, mark);
+  bool known = false;
+  for (const std::string_view ext : {".Json", ".json", ".ini", ".config", ".mac", ".Shoot"})
+    known =
+        known || (stored.size() > ext.size() && stored.substr(stored.size() - ext.size()) == ext);
+  if (!known) return 0;
+  pos = mark + 5;
+  if (!ReadNumber(name, pos, pid)) return 0;
+  if (pos == name.size()) return name.substr(0, mark) == "main.ini" ? pid : 0;
+  if (name[pos] != '-' || !ReadNumber(name, ++pos, n) || pos != name.size()) return 0;
+  return pid;
+}
+
+bool WriterIsGone(long pid, const struct stat& st) {
+  if (pid <= 0 || pid == ::getpid()) return false;
+  if (pid > INT_MAX) return true;  // no process has such a pid
+  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return true;
+  // The pid belongs to another process now: no write takes a day.
+  return std::time(nullptr) - st.st_mtime > 24 * 60 * 60;
+}
+
+void FlushFolder(const std::string& folder) {
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -99,74 +165,166 @@ bool IsBlankView(View text) {
 
 }  // namespace
 
+bool ReadFileBytes(const std::string& path, std::string& out, size_t maxSize) {
+  out.clear();
+  // Non-blocking, so that a pipe without a writer is refused instead of waited on.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    // errno says why
+  } else if (!S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  } else if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxSize) {
+    errno = EFBIG;
+  } else {
+    try {
+      // One byte more than the size, to see a file that grew meanwhile.
+      std::string buffer(static_cast<size_t>(st.st_size) + 1, '\0');
+      size_t done = 0;
+      for (;;) {
+        const ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+          ok = n == 0;
+          break;
+        }
+        done += static_cast<size_t>(n);
+        if (done == buffer.size()) {
+          if (buffer.size() > maxSize) {
+            errno = EFBIG;
+            break;
+          }
+          buffer.resize(std::min(buffer.size() * 2, maxSize + 1));
+        }
+      }
+      if (ok) {
+        buffer.resize(done);
+        out = std::move(buffer);
+      }
+    } catch (const std::bad_alloc&) {
+      errno = ENOMEM;
+      ok = false;
+    }
+  }
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return ok;
+}
+
 std::string readjsonFile(const std::string& path) {
   errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  DebugOutputF("readjsonFile 错误吗：：%d\n", errno);
-  if (!file) return {};
-
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return {};
-  const long size = std::ftell(file.get());
-  if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return {};
-
-  std::string buffer(static_cast<size_t>(size), '\0');
-  const size_t read = size > 0 ? std::fread(buffer.data(), 1, buffer.size(), file.get()) : 0;
-  if (read != static_cast<size_t>(size)) return {};
+  std::string buffer;
+  const bool read = ReadFileBytes(path, buffer);
+  DebugOutputF("readjsonFile 错误吗：：%d\n", read ? 0 : errno);
+  if (!read) return {};
   const size_t zero = buffer.find('\0');
   if (zero != std::string::npos) buffer.resize(zero);
   return buffer;
 }
 
 Json::Value ReadJson(const std::string& path) {
-  const std::string text = readjsonFile(path);
-  if (text.empty()) {
-    DebugOutput(path);
-    return Json::Value();
-  }
-  Json::Value root;
-  Json::Reader reader;
-  // The reader throws on nesting deeper than it allows; such a file is as
-  // broken as any other unparsable one.
+  // The reader throws on nesting deeper than it allows, and any step may run
+  // out of memory; such a file is as unusable as any other unparsable one.
   try {
+    const std::string text = readjsonFile(path);
+    if (text.empty()) {
+      DebugOutput(path);
+      return Json::Value();
+    }
+    Json::Value root;
+    Json::Reader reader;
     if (!reader.parse(text, root, true)) return Json::Value();
+    return root;
   } catch (const std::exception&) {
     return Json::Value();
   }
-  return root;
 }
 
 int WriteJson(const std::string& path, const Json::Value& value) {
-  const std::string text = value.toStyledString() + "\n";
-  const std::string target = ResolveTarget(path);
-
-  std::string tempPath;
-  const int fd = OpenTemporaryBeside(target, tempPath);
-  if (fd < 0) {
-    DebugOutputF("WriteJson: cannot create a file beside %s (errno %d)", target.c_str(), errno);
+  try {
+    return WriteFileAtomic(path, value.toStyledString() + "\n");
+  } catch (const std::bad_alloc&) {
+    errno = ENOMEM;
     return -1;
   }
+}
+
+int WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  const std::string target = ResolveTarget(path);
+  const std::string folder = FolderOf(target);
+  RemoveStaleTemporaryFiles(folder);
+
+  std::string tempPath;
+  const int fd = OpenTemporaryIn(folder, tempPath);
+  if (fd < 0) {
+    const int error = errno;
+    DebugOutputF("WriteFileAtomic: cannot create a file in %s (errno %d)", folder.c_str(), error);
+    errno = error;
+    return -1;
+  }
+  Step();
 
   struct stat existing {};
   if (::stat(target.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
 
-  const bool written = WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
-  const int writeErrno = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(tempPath.c_str(), target.c_str()) != 0) {
-    DebugOutputF("WriteJson: %s not written (errno %d)", target.c_str(),
-                 written ? errno : writeErrno);
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  int error = errno;
+  if (ok) Step();
+  if (ok && ::fsync(fd) != 0) ok = false, error = errno;
+  if (::close(fd) != 0 && ok) ok = false, error = errno;
+  if (ok) Step();
+  if (ok && ::rename(tempPath.c_str(), target.c_str()) != 0) ok = false, error = errno;
+  if (!ok) {
+    DebugOutputF("WriteFileAtomic: %s not written (errno %d)", target.c_str(), error);
     ::unlink(tempPath.c_str());
+    errno = error;
     return -1;
   }
-
+  Step();
   // Make the rename itself durable.
-  const int dirFd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
+  FlushFolder(folder);
+  Step();
   return 0;
 }
+
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const int error = errno;
+  while (const dirent* entry = ::readdir(dir)) {
+    const long pid = TemporaryFileOwner(entry->d_name);
+    if (pid <= 0) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode))
+      continue;
+    if (WriterIsGone(pid, st)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+  errno = error;
+}
+
+bool RemoveFile(const std::string& path) {
+  Step();
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+    const int error = errno;
+    DebugOutputF("RemoveFile: %s not removed (errno %d)", path.c_str(), error);
+    errno = error;
+    return false;
+  }
+  Step();
+  FlushFolder(FolderOf(path));
+  return true;
+}
+
+std::string FileErrorText(const std::string& path, int error) {
+  return path + ": " + std::strerror(error);
+}
+
+void SetFileStepHook(FileStepHook hook) { stepHook.store(hook, std::memory_order_relaxed); }
 
 std::string MakeTimestampId() {
   using namespace std::chrono;

@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <exception>
+
+#include "platform/debug_output.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/macro_events.h"
@@ -42,7 +46,16 @@ std::string CMacroLibrary::EventFilePath(int index) const {
       JMember(JElement(JMember(idx, "MacroInfo"), static_cast<Json::ArrayIndex>(index)), "Guid")));
 }
 
-int CMacroLibrary::NewMacro() {
+bool CMacroLibrary::WriteIndex(const Json::Value& index) const {
+  if (WriteJson(IndexPath(), index) == 0) return true;
+  lastError_ = "cannot write " + FileErrorText(IndexPath(), errno);
+  return false;
+}
+
+int CMacroLibrary::NewMacro() { return AddMacro(nullptr); }
+
+int CMacroLibrary::AddMacro(const std::string* eventBytes) {
+  lastError_.clear();
   Json::Value index = ReadIndex();
   const Json::Value& info = JMember(index, "MacroInfo");
   const Json::ArrayIndex count = JSize(info);
@@ -61,36 +74,54 @@ int CMacroLibrary::NewMacro() {
     struct stat st {};
     return ::stat((folder_ + id + ".mac").c_str(), &st) == 0;
   });
+  const std::string file = EventFileFor(guid);
+  if (eventBytes != nullptr && WriteFileAtomic(file, *eventBytes) != 0) {
+    lastError_ = "cannot write " + FileErrorText(file, errno);
+    return -1;
+  }
   if (!JMember(index, "MacroInfo").isArray())
     JSetMember(index, "MacroInfo") = Json::Value(Json::arrayValue);
   Json::Value entry(Json::objectValue);
   entry["MacroName"] = "macro_" + std::to_string(n);
   entry["Guid"] = guid;
   index["MacroInfo"][count] = entry;
-  if (WriteJson(IndexPath(), index) != 0) return -1;
+  if (!WriteIndex(index)) {
+    if (eventBytes != nullptr) RemoveFile(file);
+    return -1;
+  }
   return static_cast<int>(count);
 }
 
 bool CMacroLibrary::RenameMacroEntry(int index, const std::wstring& name) {
+  lastError_.clear();
   Json::Value idx = ReadIndex();
   const Json::Value& info = JMember(idx, "MacroInfo");
   if (index < 0 || static_cast<Json::ArrayIndex>(index) >= JSize(info)) return false;
   JSetMember(idx["MacroInfo"][index], "MacroName") = Utf8FromWide(name);
-  return WriteJson(IndexPath(), idx) == 0;
+  return WriteIndex(idx);
 }
 
 bool CMacroLibrary::DeleteMacroEntry(int index) {
+  lastError_.clear();
   Json::Value idx = ReadIndex();
   if (index < 0 || static_cast<Json::ArrayIndex>(index) >= JSize(JMember(idx, "MacroInfo")))
     return false;
-  const std::string file = EventFileFor(JString(JMember(idx["MacroInfo"][index], "Guid")));
-  if (!file.empty()) ::unlink(file.c_str());
+  const std::string guid = JString(JMember(idx["MacroInfo"][index], "Guid"));
+  std::string file = EventFileFor(guid);
   Json::Value removed;
   idx["MacroInfo"].removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
-  return WriteJson(IndexPath(), idx) == 0;
+  // A hand-edited index may give two entries one file; the other still uses it.
+  for (Json::ArrayIndex i = 0; i < idx["MacroInfo"].size(); ++i)
+    if (JString(JMember(idx["MacroInfo"][i], "Guid")) == guid) file.clear();
+  if (!WriteIndex(idx)) return false;
+  // The index no longer names the file, so it can go; one left behind is unused.
+  if (!file.empty() && !RemoveFile(file))
+    DebugOutputF("DeleteMacroEntry: %s stays unused", file.c_str());
+  return true;
 }
 
 bool CMacroLibrary::SaveMacroEvents(int index, const Json::Value& events) {
+  lastError_.clear();
   const Json::Value idx = ReadIndex();
   const Json::Value& entry =
       JElement(JMember(idx, "MacroInfo"), static_cast<Json::ArrayIndex>(index < 0 ? 0 : index));
@@ -111,7 +142,9 @@ bool CMacroLibrary::SaveMacroEvents(int index, const Json::Value& events) {
     }
   }
   doc["Version"] = 64;
-  return WriteJson(file, doc) == 0;
+  if (WriteJson(file, doc) == 0) return true;
+  lastError_ = "cannot write " + FileErrorText(file, errno);
+  return false;
 }
 
 Json::Value CMacroLibrary::LoadMacroEvents(int index) const {
@@ -122,31 +155,39 @@ Json::Value CMacroLibrary::LoadMacroEvents(int index) const {
 }
 
 int CMacroLibrary::ImportMacroFile(const std::string& path) {
+  lastError_.clear();
   if (path.empty()) return -1;
-  const Json::Value doc = ReadJson(path);
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes)) return -1;
+  // Checked as the reader will see it (up to a zero byte), stored unchanged.
+  Json::Value doc;
+  try {
+    if (!Json::Reader().parse(bytes.substr(0, bytes.find('\0')), doc, false)) return -1;
+  } catch (const std::exception&) {
+    return -1;
+  }
   if (!doc.isObject()) return -1;
-  const int index = NewMacro();
-  if (index < 0) return -1;
-  const std::string file = EventFilePath(index);
-  if (file.empty() || WriteJson(file, doc) != 0) return -1;
-  return index;
+  return AddMacro(&bytes);
 }
 
 bool CMacroLibrary::ExportMacroFile(int index, const std::string& path) const {
+  lastError_.clear();
   if (path.empty() || index < 0) return false;
   const Json::Value idx = ReadIndex();
   const Json::Value& entry =
       JElement(JMember(idx, "MacroInfo"), static_cast<Json::ArrayIndex>(index));
   if (entry.isNull()) return false;
   const std::string file = EventFileFor(JString(JMember(entry, "Guid")));
-  Json::Value doc = file.empty() ? Json::Value() : ReadJson(file);
-  if (!doc.isObject()) {
-    doc = Json::Value(Json::objectValue);
-    doc["MacroName"] = JString(JMember(entry, "MacroName"));
-    doc["Guid"] = JString(JMember(entry, "Guid"));
-    doc["Version"] = 64;
+  // A macro never saved (or one whose Guid names no file) has no event file:
+  // its copy is empty.
+  std::string bytes;
+  if (!file.empty() && !ReadFileBytes(file, bytes) && errno != ENOENT) {
+    lastError_ = "cannot read " + FileErrorText(file, errno);
+    return false;
   }
-  return WriteJson(path, doc) == 0;
+  if (WriteFileAtomic(path, bytes) == 0) return true;
+  lastError_ = "cannot write " + FileErrorText(path, errno);
+  return false;
 }
 
 std::vector<std::wstring> ReadMacroNames(const std::string& indexPath) {

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cwctype>
 
+#include "platform/debug_output.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/unique_id.h"
@@ -41,9 +43,13 @@ void CProfileList::SetFolders(const std::string& folder, const std::string& defa
 
 Json::Value CProfileList::ReadList() const { return ReadJson(ListPath()); }
 
-bool CProfileList::WriteList(const Json::Value& list) const {
-  return WriteJson(ListPath(), list) == 0;
+bool CProfileList::WriteFile(const std::string& path, const Json::Value& doc) const {
+  if (WriteJson(path, doc) == 0) return true;
+  lastError_ = "cannot write " + FileErrorText(path, errno);
+  return false;
 }
+
+bool CProfileList::WriteList(const Json::Value& list) const { return WriteFile(ListPath(), list); }
 
 std::string CProfileList::PathFor(const std::string& uuid) const {
   if (!IsPlainFileName(uuid + ".Json") || !IsPlainFileName(uuid)) return {};
@@ -80,35 +86,47 @@ void CProfileList::AppendEntry(Json::Value& list, const std::wstring& name,
   entry["profilelinkmame"] = "";
 }
 
-void CProfileList::WriteProfileFile(Json::Value doc, const std::wstring& name,
+bool CProfileList::WriteProfileFile(Json::Value doc, const std::wstring& name,
                                     const std::string& uuid) const {
   const std::string path = PathFor(uuid);
-  if (path.empty()) return;
+  if (path.empty()) {
+    lastError_ = "cannot write the profile '" + uuid + "': not a file name";
+    return false;
+  }
   JSetMember(doc, "profilename") = Utf8FromWide(name);
   JSetMember(doc, "profileUUID") = uuid;
-  WriteJson(path, doc);
+  return WriteFile(path, doc);
 }
 
-void CProfileList::InitProfiles() {
+bool CProfileList::InitProfiles() {
+  lastError_.clear();
+  names_.clear();
+  selected_ = -1;
+  currentUuid_.clear();
   Json::Value list = ReadList();
   if (JSize(JMember(list, "profilelist")) == 0) {
+    const std::string uuid = NewUuid();
+    // The profile file first, so that the list never names a missing file.
+    if (!WriteProfileFile(ReadJson(defaultProfilePath_), L"profile1", uuid)) return false;
     list = Json::Value(Json::objectValue);
     Json::Value entry(Json::objectValue);
-    const std::string uuid = NewUuid();
     entry["profilename"] = "profile1";
     entry["profileUUID"] = uuid;
     entry["profileislink"] = 0;
     entry["profilelinkmame"] = "";
     list["profilelist"].append(entry);
     list["profileselect"] = 0;
-    WriteList(list);
-    WriteProfileFile(ReadJson(defaultProfilePath_), L"profile1", uuid);
+    if (!WriteList(list)) {
+      RemoveFile(PathFor(uuid));
+      return false;
+    }
   } else {
     // An identifier that is not a plain file name never reaches the disk:
     // the entry gets a fresh one, and a profile file from the default profile.
-    bool repaired = false;
+    std::vector<std::string> made;
+    bool ok = true;
     Json::Value& entries = list["profilelist"];
-    for (Json::ArrayIndex i = 0; i < entries.size(); ++i) {
+    for (Json::ArrayIndex i = 0; ok && i < entries.size(); ++i) {
       if (!PathFor(JString(JMember(entries[i], "profileUUID"))).empty()) continue;
       const std::string uuid = MakeUniqueId([&](const std::string& id) {
         for (Json::ArrayIndex k = 0; k < entries.size(); ++k)
@@ -118,18 +136,22 @@ void CProfileList::InitProfiles() {
       });
       const std::wstring name = NameOf(entries[i]);
       JSetMember(entries[i], "profileUUID") = uuid;
-      WriteProfileFile(ReadJson(defaultProfilePath_), name, uuid);
-      repaired = true;
+      ok = WriteProfileFile(ReadJson(defaultProfilePath_), name, uuid);
+      if (ok) made.push_back(uuid);
     }
-    if (repaired) WriteList(list);
+    if (ok && !made.empty()) ok = WriteList(list);
+    if (!ok) {
+      for (const auto& uuid : made) RemoveFile(PathFor(uuid));
+      list = ReadList();
+    }
   }
 
-  names_.clear();
   const Json::Value& entries = JMember(list, "profilelist");
   for (Json::ArrayIndex i = 0; i < JSize(entries); ++i) names_.push_back(NameOf(entries[i]));
+  if (!lastError_.empty()) return false;
   int select = JInt(JMember(list, "profileselect"));
   if (select < 0 || select >= static_cast<int>(names_.size())) select = 0;
-  SelectProfile(select);
+  return SelectProfile(select);
 }
 
 std::string CProfileList::SelectedUuidFrom(const Json::Value& list) const {
@@ -144,88 +166,131 @@ std::string CProfileList::CurrentProfilePath() const {
   return PathFor(currentUuid_);
 }
 
-void CProfileList::SelectProfile(int index) {
-  if (index < 0 || index >= static_cast<int>(names_.size())) return;
-  selected_ = index;
+bool CProfileList::SelectProfile(int index) {
+  lastError_.clear();
+  if (index < 0 || index >= static_cast<int>(names_.size())) return false;
   Json::Value list = ReadList();
-  JSetMember(list, "profileselect") = index;
+  const Json::Value& stored = JMember(list, "profileselect");
+  if (!stored.isInt() || stored.asInt() != index) {
+    JSetMember(list, "profileselect") = index;
+    if (!WriteList(list)) return false;
+  }
+  selected_ = index;
   currentUuid_ = SelectedUuidFrom(list);
-  WriteList(list);
+  return true;
 }
 
 bool CProfileList::AddProfile() {
+  lastError_.clear();
   if (static_cast<int>(names_.size()) >= kMaxProfilesByAdd) return false;
   int n = 1;
   std::wstring name = L"profile1";
   while (NameTaken(name)) name = L"profile" + std::to_wstring(++n);
   const std::string uuid = NewUuid();
+  if (!WriteProfileFile(ReadJson(defaultProfilePath_), name, uuid)) return false;
   names_.push_back(name);
   Json::Value list = ReadList();
   AppendEntry(list, name, uuid);
   JSetMember(list, "profileselect") = static_cast<int>(names_.size() - 1);
-  WriteList(list);
-  WriteProfileFile(ReadJson(defaultProfilePath_), name, uuid);
+  if (!WriteList(list)) {
+    names_.pop_back();
+    RemoveFile(PathFor(uuid));
+    return false;
+  }
   return true;
 }
 
 bool CProfileList::DeleteProfile() {
+  lastError_.clear();
   const int sel = selected_;
   if (sel < 0 || names_.size() <= 1) return false;
   const int newSel = sel == 0 ? 0 : sel - 1;
   Json::Value list = ReadList();
   Json::Value& entries = JSetMember(list, "profilelist");
-  if (entries.isArray() && static_cast<Json::ArrayIndex>(sel) < entries.size()) {
-    const std::string path = PathFor(JString(JMember(entries[sel], "profileUUID")));
-    Json::Value removed;
-    entries.removeIndex(static_cast<Json::ArrayIndex>(sel), &removed);
-    if (!path.empty()) ::unlink(path.c_str());
+  if (!entries.isArray() || static_cast<Json::ArrayIndex>(sel) >= entries.size()) {
+    // The file lost the entry meanwhile; writing would not remove what was meant.
+    lastError_ = "cannot read the profile list " + ListPath();
+    return false;
   }
+  const std::string uuid = JString(JMember(entries[sel], "profileUUID"));
+  std::string path = PathFor(uuid);
+  Json::Value removed;
+  entries.removeIndex(static_cast<Json::ArrayIndex>(sel), &removed);
+  // A hand-edited list may give two entries one file; the other still uses it.
+  for (Json::ArrayIndex i = 0; i < entries.size(); ++i)
+    if (JString(JMember(entries[i], "profileUUID")) == uuid) path.clear();
   JSetMember(list, "profileselect") = newSel;
-  WriteList(list);
+  if (!WriteList(list)) return false;
+  // The list no longer names the file, so it can go. A file that stays
+  // behind is unused and harmless.
+  if (!path.empty() && !RemoveFile(path))
+    DebugOutputF("DeleteProfile: %s stays unused", path.c_str());
   names_.erase(names_.begin() + sel);
   // The deleted profile's identifier must not stay current, or the device
   // would write its file back on the next save.
   selected_ = -1;
+  currentUuid_.clear();
   SelectProfile(newSel);
   return true;
 }
 
 bool CProfileList::CopyProfile() {
+  lastError_.clear();
   const int sel = selected_;
   if (sel < 0 || sel >= static_cast<int>(names_.size())) return false;
   std::wstring name = names_[sel] + L" copy";
   while (NameTaken(name)) name += L" copy";
   const std::string source = PathFor(SelectedUuidFrom(ReadList()));
+  const Json::Value doc = source.empty() ? Json::Value() : ReadJson(source);
+  if (!doc.isObject()) {
+    lastError_ = "cannot read the profile file " + (source.empty() ? folder_ : source);
+    return false;
+  }
   const std::string uuid = NewUuid();
+  if (!WriteProfileFile(doc, name, uuid)) return false;
   names_.push_back(name);
   Json::Value list = ReadList();
   AppendEntry(list, name, uuid);
-  WriteList(list);
-  WriteProfileFile(source.empty() ? Json::Value() : ReadJson(source), name, uuid);
+  if (!WriteList(list)) {
+    names_.pop_back();
+    RemoveFile(PathFor(uuid));
+    return false;
+  }
   return true;
 }
 
 RenameResult CProfileList::RenameProfile(const std::wstring& name) {
+  lastError_.clear();
   const int sel = selected_;
   if (IsBlank(name)) return RenameResult::kBlank;
   if (sel < 0 || sel >= static_cast<int>(names_.size())) return RenameResult::kRefused;
   if (NameTaken(name, sel)) return RenameResult::kRefused;
-  names_[sel] = name;
   Json::Value list = ReadList();
   Json::Value& entry =
       JSetElement(JSetMember(list, "profilelist"), static_cast<Json::ArrayIndex>(sel));
   JSetMember(entry, "profilename") = Utf8FromWide(name);
   const std::string path = PathFor(JString(JMember(entry, "profileUUID")));
-  WriteList(list);
+  // The name inside the profile file first; the list, which the combo shows,
+  // follows. A file that does not read as a profile is left as it is.
+  Json::Value before;
   if (!path.empty()) {
     Json::Value doc = ReadJson(path);
-    JSetMember(doc, "profilename") = Utf8FromWide(name);
-    WriteJson(path, doc);
+    if (doc.isObject()) {
+      before = doc;
+      JSetMember(doc, "profilename") = Utf8FromWide(name);
+      if (!WriteFile(path, doc)) return RenameResult::kFailed;
+    }
   }
+  if (!WriteList(list)) {
+    if (!before.isNull()) WriteJson(path, before);
+    return RenameResult::kFailed;
+  }
+  names_[sel] = name;
   return RenameResult::kDone;
 }
 
 bool CProfileList::ImportProfile(const std::string& path) {
+  lastError_.clear();
   if (selected_ < 0) return false;
   Json::Value doc = ReadJson(path);
   if (!doc.isObject() || JMember(doc, "profilename").isNull() ||
@@ -236,31 +301,43 @@ bool CProfileList::ImportProfile(const std::string& path) {
   int k = 1;
   while (NameTaken(name)) name += L"(" + std::to_wstring(k++) + L")";
   const std::string uuid = NewUuid();
+  if (!WriteProfileFile(doc, name, uuid)) return false;
   names_.push_back(name);
   Json::Value list = ReadList();
   AppendEntry(list, name, uuid);
-  WriteList(list);
-  WriteProfileFile(doc, name, uuid);
+  if (!WriteList(list)) {
+    names_.pop_back();
+    RemoveFile(PathFor(uuid));
+    return false;
+  }
   return true;
 }
 
 bool CProfileList::ExportProfile(const std::string& path) {
+  lastError_.clear();
   if (selected_ < 0 || path.empty()) return false;
   const std::string source = PathFor(SelectedUuidFrom(ReadList()));
   if (source.empty()) return false;
   const Json::Value doc = ReadJson(source);
-  if (doc.isNull()) return false;
-  return WriteJson(path, doc) == 0;
+  if (doc.isNull()) {
+    lastError_ = "cannot read the profile file " + source;
+    return false;
+  }
+  return WriteFile(path, doc);
 }
 
 bool CProfileList::ResetProfile() {
+  lastError_.clear();
   if (selected_ < 0) return false;
   const Json::Value list = ReadList();
   const Json::Value& entry =
       JElement(JMember(list, "profilelist"), static_cast<Json::ArrayIndex>(selected_));
   const std::string uuid = JString(JMember(entry, "profileUUID"));
   const std::string path = PathFor(uuid);
-  if (path.empty()) return false;
+  if (path.empty()) {
+    lastError_ = "cannot read the profile list " + ListPath();
+    return false;
+  }
   Json::Value doc = ReadJson(defaultProfilePath_);
   JSetMember(doc, "profilename") = JString(JMember(entry, "profilename"));
   JSetMember(doc, "profileUUID") = uuid;
@@ -273,7 +350,7 @@ bool CProfileList::ResetProfile() {
       if (!kept.isNull()) JSetMember(target, key) = kept;
     }
   }
-  return WriteJson(path, doc) == 0;
+  return WriteFile(path, doc);
 }
 
 int CProfileList::GetProfileCount() {

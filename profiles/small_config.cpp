@@ -1,10 +1,6 @@
 #include "profiles/small_config.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "profiles/json_access.h"
@@ -15,30 +11,6 @@ namespace {
 std::wstring Text(const Json::Value& v) { return WideFromUtf8(JString(v)); }
 
 bool IsColourDocument(const Json::Value& doc) { return JMember(doc, "coloroptioninfo").isObject(); }
-
-// main.ini is not JSON; it is replaced the same way WriteJson replaces a file.
-bool WriteTextReplacing(const std::string& path, const std::string& text) {
-  const std::string temp = path + ".tmp-" + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -206,7 +178,9 @@ namespace {
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
+  std::string text;
+  if (!ReadFileBytes(path, text)) return lines;
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -301,7 +275,7 @@ bool WriteSkinImage(const std::string& path, const SkinImage& skin) {
   }
   std::string text;
   for (const auto& line : out) text += line + "\n";
-  return WriteTextReplacing(path, text);
+  return WriteFileAtomic(path, text) == 0;
 }
 
 std::vector<LanguageEntry> ReadLanguageList(const std::string& path) {

@@ -3,12 +3,16 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <json/json.h>
+#include <linux/capability.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,11 +46,16 @@ class DataCommandsTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  Outcome Run(const std::vector<std::string>& args) const {
+  // withoutOverride: the tool runs without the capability that lets root
+  // write into read-only folders (when the tests run as root).
+  Outcome Run(const std::vector<std::string>& args, bool withoutOverride = false) const {
     const std::string tool = BinaryDir() + "/bin/ruvemoctl";
     const std::string outPath = dir_ + "/out", errPath = dir_ + "/err";
     const pid_t pid = ::fork();
     if (pid == 0) {
+      if (withoutOverride && ::geteuid() == 0 &&
+          ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0)
+        ::_exit(126);
       const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       ::dup2(out, 1);
@@ -231,6 +240,74 @@ TEST_F(DataCommandsTest, MacroNamesLimitsRepairAndBlock) {
   Ok({"macro", "keyboard", "rename", "0", "Jump"});
   Ok({"macro", "keyboard", "export", "0", dir_ + "/jump.mac"});
   EXPECT_EQ(Read(dir_ + "/jump.mac")["Events"].size(), 3u);
+}
+
+TEST_F(DataCommandsTest, FoldersAndOtherNonFilesAreRefusedAsImports) {
+  Ok({"profile", "keyboard", "list"});
+  for (const char* kind : {"profile", "macro"}) {
+    SCOPED_TRACE(kind);
+    const Outcome o = Run({kind, "keyboard", "import", "/tmp"});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("/tmp"), std::string::npos) << o.err;
+  }
+  EXPECT_EQ(Names("keyboard"), std::vector<std::string>{"profile1"});
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(folder)) files[e.path().filename()] = Slurp(e.path());
+  return files;
+}
+
+TEST_F(DataCommandsTest, WritesIntoAReadOnlyFolderFailWithTheReason) {
+  MakeList("keyboard", {"a", "b"}, 0);
+  Ok({"profile", "keyboard", "list"});  // profile files filled from the default
+  Ok({"macro", "keyboard", "add"});
+  Write(dir_ + "/in/Work.json", R"({"profilename": "x", "profileUUID": "y", "Device": [{}]})");
+  Write(dir_ + "/in.mac", R"({"Events": []})");
+  const std::string folder = Folder("keyboard");
+  const auto before = Snapshot(folder);
+  ::chmod(folder.c_str(), 0555);
+  // Root writes anyway unless it can give up the capability to.
+  const pid_t probe = ::fork();
+  if (probe == 0) {
+    if (::geteuid() == 0) ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+    const std::string path = folder + "probe";
+    ::execl("/bin/mkdir", "mkdir", path.c_str(), static_cast<char*>(nullptr));
+    ::_exit(0);  // no probe: take the folder as writable
+  }
+  int probeStatus = 0;
+  ::waitpid(probe, &probeStatus, 0);
+  if (!WIFEXITED(probeStatus) || WEXITSTATUS(probeStatus) == 0) {
+    ::chmod(folder.c_str(), 0700);
+    fs::remove(folder + "probe");
+    GTEST_SKIP() << "cannot make a folder read-only here";
+  }
+  const std::vector<std::vector<std::string>> commands = {
+      {"profile", "keyboard", "add"},
+      {"profile", "keyboard", "delete", "0"},
+      {"profile", "keyboard", "delete", "1"},
+      {"profile", "keyboard", "copy", "0"},
+      {"profile", "keyboard", "rename", "0", "New"},
+      {"profile", "keyboard", "select", "1"},
+      {"profile", "keyboard", "reset", "0"},
+      {"profile", "keyboard", "import", dir_ + "/in/Work.json"},
+      {"macro", "keyboard", "add"},
+      {"macro", "keyboard", "rename", "0", "m"},
+      {"macro", "keyboard", "delete", "0"},
+      {"macro", "keyboard", "import", dir_ + "/in.mac"},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command[2] + " " + command[0]);
+    const Outcome o = Run(command, true);
+    EXPECT_EQ(o.status, 2) << o.out;
+    EXPECT_NE(o.err.find(folder), std::string::npos) << o.err;
+  }
+  // Reading still works, and nothing changed.
+  const Outcome list = Run({"profile", "keyboard", "list"}, true);
+  EXPECT_EQ(list.status, 0) << list.err;
+  ::chmod(folder.c_str(), 0700);
+  EXPECT_EQ(Snapshot(folder), before);
 }
 
 TEST_F(DataCommandsTest, CraftedFilesStayInsideTheFolder) {

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -133,6 +136,77 @@ TEST_F(JsonFileTest, AWriteThatCannotCompleteLeavesTheOldFile) {
     EXPECT_EQ(Slurp(PathOf("p.json")), before);
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(JsonFileTest, FoldersPipesAndOversizedFilesReadAsNullWithoutWaitingOrAllocating) {
+  ASSERT_EQ(::mkfifo(PathOf("pipe.json").c_str(), 0600), 0);
+  fs::create_directory(PathOf("folder.json"));
+  // Sparse: a size far beyond any stored document, without using the disk.
+  WriteBytes("huge.json", "");
+  ASSERT_EQ(::truncate(PathOf("huge.json").c_str(), std::int64_t{1} << 33), 0);
+  WriteBytes("over.json", "[" + std::string(kMaxStoredFileSize, ' ') + "]");
+  for (const std::string& path : {dir_, PathOf("folder.json"), PathOf("pipe.json"),
+                                  PathOf("huge.json"), PathOf("over.json")}) {
+    SCOPED_TRACE(path);
+    EXPECT_TRUE(ReadJson(path).isNull());
+    EXPECT_EQ(readjsonFile(path), "");
+    std::string bytes = "x";
+    EXPECT_FALSE(ReadFileBytes(path, bytes));
+    EXPECT_TRUE(bytes.empty());
+  }
+  // A regular file that reports no size (as /proc files do) is still read whole.
+  std::string status;
+  EXPECT_TRUE(ReadFileBytes("/proc/self/status", status));
+  EXPECT_NE(status.find("Pid:"), std::string::npos);
+}
+
+TEST_F(JsonFileTest, TargetsWithTheLongestAllowedNameCanBeWritten) {
+  const std::string name = std::string(250, 'n') + ".json";
+  ASSERT_EQ(name.size(), 255u);
+  Json::Value doc;
+  doc["A"] = 1;
+  ASSERT_EQ(WriteJson(PathOf(name), doc), 0);
+  EXPECT_EQ(ReadJson(PathOf(name)), doc);
+  EXPECT_EQ(WriteFileAtomic(PathOf(name), std::string_view("raw\0bytes", 9)), 0);
+  EXPECT_EQ(Slurp(PathOf(name)), std::string("raw\0bytes", 9));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(JsonFileTest, StaleTemporaryFilesOfGoneWritersGoOnTheNextWrite) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) std::_Exit(0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  const std::string gone = std::to_string(child);
+  const std::string self = std::to_string(::getpid());
+  const std::string running = std::to_string(::getppid());
+  struct Case {
+    std::string name;
+    bool removed;
+  } cases[] = {
+      {".ruvemo-" + gone + "-3.tmp", true},
+      {"p.Json.tmp-" + gone + "-1", true},  // names of earlier versions
+      {"macro.config.tmp-" + gone + "-12", true},
+      {"main.ini.tmp-" + gone, true},
+      {".ruvemo-" + self + "-1.tmp", false},  // this process may be writing it
+      {".ruvemo-" + running + "-1.tmp", false},
+      {"notes.txt.tmp-" + gone + "-1", false},  // not a file of this program
+      {".ruvemo-" + gone + "-3.tmpx", false},
+      {".ruvemo-x-3.tmp", false},
+      {"p.Json", false},
+  };
+  for (const auto& c : cases) WriteBytes(c.name, "{}");
+  // A running process whose pid an old writer had: left for a day, then removed.
+  WriteBytes(".ruvemo-" + running + "-9.tmp", "{}");
+  const timeval old[2] = {{::time(nullptr) - 2 * 86400, 0}, {::time(nullptr) - 2 * 86400, 0}};
+  ASSERT_EQ(::utimes(PathOf(".ruvemo-" + running + "-9.tmp").c_str(), old), 0);
+
+  ASSERT_EQ(WriteJson(PathOf("other.json"), Json::Value(1)), 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(fs::exists(PathOf(c.name)), !c.removed);
+  }
+  EXPECT_FALSE(fs::exists(PathOf(".ruvemo-" + running + "-9.tmp")));
 }
 
 TEST(JsonHelpers, IsBlank) {

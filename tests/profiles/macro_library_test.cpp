@@ -21,6 +21,10 @@ class MacroLibraryTest : public TempFolderTest {
     lib_ = std::make_unique<CMacroLibrary>(dir_);
   }
   static Json::Value Events(const std::string& json) { return Parse(json); }
+  std::string Text(const std::string& name) const {
+    std::ifstream in(PathOf(name), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  }
   static Json::Value Steps(int n) {
     Json::Value events(Json::arrayValue);
     for (int i = 0; i < n; ++i) {
@@ -103,17 +107,34 @@ TEST_F(MacroLibraryTest, ImportNamesTheMacroLikeANewOneAndExportCopiesTheFile) {
   EXPECT_EQ(lib_->ListMacros()[0].name, L"macro_1");
   EXPECT_EQ(lib_->LoadMacroEvents(0).size(), 1u);
   ASSERT_TRUE(lib_->ExportMacroFile(0, PathOf("out.mac")));
-  EXPECT_EQ(ReadDoc("out.mac"), ReadDoc("in.mac"));
+  EXPECT_EQ(Text("out.mac"), Text("in.mac"));
+  EXPECT_EQ(Text(lib_->ListMacros()[0].guid + ".mac"), Text("in.mac"));
 
   WriteDoc("bad.mac", "[1, 2]");
   EXPECT_EQ(lib_->ImportMacroFile(PathOf("bad.mac")), -1);
   EXPECT_EQ(lib_->ImportMacroFile(""), -1);
   EXPECT_EQ(lib_->Count(), 1);
 
-  ASSERT_EQ(lib_->NewMacro(), 1);  // never saved
+  ASSERT_EQ(lib_->NewMacro(), 1);  // never saved: no file, an empty copy
+  WriteDoc("empty.mac", "old");
   ASSERT_TRUE(lib_->ExportMacroFile(1, PathOf("empty.mac")));
-  EXPECT_FALSE(ReadDoc("empty.mac").isMember("Events"));
+  EXPECT_TRUE(Exists("empty.mac"));
+  EXPECT_EQ(Text("empty.mac"), "");
   EXPECT_FALSE(lib_->ExportMacroFile(1, ""));
+
+  // A file the editor cannot read is still copied as it is.
+  const std::string odd = "{\"Events\": [1, 2\n";
+  WriteDoc(lib_->ListMacros()[1].guid + ".mac", odd);
+  ASSERT_TRUE(lib_->ExportMacroFile(1, PathOf("odd.mac")));
+  EXPECT_EQ(Text("odd.mac"), odd);
+  // A copy that cannot be written, or an event file that cannot be read, is
+  // reported.
+  EXPECT_FALSE(lib_->ExportMacroFile(1, PathOf("no/such/folder.mac")));
+  EXPECT_FALSE(lib_->LastError().empty());
+  std::filesystem::remove(PathOf(lib_->ListMacros()[1].guid + ".mac"));
+  std::filesystem::create_directory(PathOf(lib_->ListMacros()[1].guid + ".mac"));
+  EXPECT_FALSE(lib_->ExportMacroFile(1, PathOf("dir.mac")));
+  EXPECT_FALSE(Exists("dir.mac"));
 }
 
 TEST(MacroEventTest, EncodesDelayTypeAndButton) {

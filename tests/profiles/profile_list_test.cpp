@@ -1,12 +1,18 @@
 // The profile list and its operations on a temporary user device folder.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <set>
 
 #include "profiles/json_file.h"
+#include "profiles/macro_library.h"
 #include "profiles/profile_list.h"
+#include "tests/profiles/read_only.h"
 #include "tests/profiles/temp_folder.h"
 
 namespace {
@@ -142,6 +148,17 @@ TEST_F(ProfileListTest, DeleteKeepsTheSelectionInRangeAndOnlyRemovesItsFile) {
   MakeList({"only"});
   EXPECT_FALSE(list_.DeleteProfile());
   EXPECT_EQ(List()["profilelist"].size(), 1u);
+
+  // A hand-edited list in which two entries share one file: deleting one
+  // keeps the file the other still uses.
+  MakeList({"a", "b"});
+  Json::Value list = List();
+  list["profilelist"][1]["profileUUID"] = "id0";
+  WriteDoc("user/ProfileList.ini", list.toStyledString());
+  list_.InitProfiles();
+  ASSERT_TRUE(list_.DeleteProfile());
+  EXPECT_TRUE(Exists("user/id0.Json"));
+  EXPECT_EQ(List()["profilelist"][0]["profileUUID"].asString(), "id0");
 }
 
 TEST_F(ProfileListTest, CopyAppendsCopyAndCarriesTheSettings) {
@@ -156,6 +173,14 @@ TEST_F(ProfileListTest, CopyAppendsCopyAndCarriesTheSettings) {
   EXPECT_EQ(ProfileFile(2)["Device"][0]["LightInfo"]["Light"].asInt(), 1);
   EXPECT_NE(List()["profilelist"][1]["profileUUID"], List()["profilelist"][2]["profileUUID"]);
   EXPECT_EQ(List()["profileselect"].asInt(), 0);
+
+  // Without a readable source there is nothing to copy: the copy would
+  // silently be the default profile.
+  std::filesystem::remove(PathOf("user/id0.Json"));
+  EXPECT_FALSE(list_.CopyProfile());
+  EXPECT_FALSE(list_.LastError().empty());
+  EXPECT_EQ(Names().size(), 3u);
+  EXPECT_EQ(List()["profilelist"].size(), 3u);
 }
 
 TEST_F(ProfileListTest, RenameRules) {
@@ -222,6 +247,208 @@ TEST_F(ProfileListTest, HeadsetResetKeepsTheCustomEqualisers) {
   list_.SetDeviceType(1);
   ASSERT_TRUE(list_.ResetProfile());
   EXPECT_EQ(ReadDoc("user/id1.Json")["Device"][0]["CustomEQNameInfo"].size(), 0u);
+}
+
+// The files of a folder and their contents.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    std::ifstream in(e.path(), std::ios::binary);
+    files[e.path().filename()] = std::string((std::istreambuf_iterator<char>(in)), {});
+  }
+  return files;
+}
+
+TEST_F(ProfileListTest, FailedWritesAreReportedAndChangeNothing) {
+  struct Op {
+    const char* name;
+    std::function<bool(CProfileList&)> run;
+  };
+  WriteDoc("in/Work.json", R"({"profilename": "w", "profileUUID": "w", "Device": [{}]})");
+  const std::string import = PathOf("in/Work.json");
+  const Op ops[] = {
+      {"add", [](CProfileList& l) { return l.AddProfile(); }},
+      {"delete", [](CProfileList& l) { return l.DeleteProfile(); }},
+      {"copy", [](CProfileList& l) { return l.CopyProfile(); }},
+      {"rename", [](CProfileList& l) { return l.RenameProfile(L"New") != RenameResult::kFailed; }},
+      {"import", [&](CProfileList& l) { return l.ImportProfile(import); }},
+      {"reset", [](CProfileList& l) { return l.ResetProfile(); }},
+      {"select", [](CProfileList& l) { return l.SelectProfile(0); }},
+  };
+  for (const Op& op : ops) {
+    SCOPED_TRACE(op.name);
+    MakeList({"a", "b"}, 1);
+    const std::map<std::string, std::string> before = Snapshot(folder_);
+    {
+      ReadOnlyFolder readOnly(folder_);
+      if (!readOnly.Effective()) GTEST_SKIP() << "cannot make a folder read-only here";
+      EXPECT_FALSE(op.run(list_));
+      EXPECT_NE(list_.LastError().find(folder_), std::string::npos) << list_.LastError();
+    }
+    EXPECT_EQ(Snapshot(folder_), before);
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"a", L"b"}));
+    EXPECT_EQ(list_.GetSelectedIndex(), 1);
+    EXPECT_EQ(list_.GetCurrentUUID(), "id1");
+
+    // The folder is gone altogether.
+    std::filesystem::rename(folder_, PathOf("away"));
+    EXPECT_FALSE(op.run(list_));
+    EXPECT_FALSE(list_.LastError().empty());
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"a", L"b"}));
+    std::filesystem::rename(PathOf("away"), folder_);
+  }
+  // Without a folder there is no first profile either.
+  std::filesystem::remove_all(folder_);
+  EXPECT_FALSE(list_.InitProfiles());
+  EXPECT_TRUE(Names().empty());
+  EXPECT_EQ(list_.GetSelectedIndex(), -1);
+}
+
+// Crash tests: a child process runs one operation and ends itself (as a
+// crash or a kill would) at the n-th step of a file write or removal, for
+// every n until the operation completes. After every ending the folder must
+// be consistent, and the next write must remove the temporary file the child
+// left.
+int stepsLeft = 0;
+void EndAtThisStep() {
+  if (--stepsLeft == 0) ::_exit(0);
+}
+constexpr int kCompleted = 42;
+
+class CrashTest : public ProfileListTest {
+ protected:
+  // Returns the number of steps the operation took.
+  int CrashAtEveryStep(const std::function<void()>& setUp, const std::function<void()>& op,
+                       const std::function<void()>& check) {
+    const bool failedBefore = HasFailure();
+    for (int n = 1; n < 200; ++n) {
+      SCOPED_TRACE("ended at step " + std::to_string(n));
+      setUp();
+      const pid_t child = ::fork();
+      if (child == 0) {
+        stepsLeft = n;
+        SetFileStepHook(&EndAtThisStep);
+        op();
+        ::_exit(kCompleted);
+      }
+      int status = 0;
+      if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        ADD_FAILURE() << "the child did not end normally";
+        return n;
+      }
+      check();
+      EXPECT_EQ(WriteJson(folder_ + "probe.json", Json::Value(1)), 0);
+      std::filesystem::remove(folder_ + "probe.json");
+      for (const auto& e : std::filesystem::directory_iterator(folder_))
+        EXPECT_EQ(e.path().filename().string().find("tmp"), std::string::npos) << e.path();
+      if (WEXITSTATUS(status) == kCompleted) return n;
+      if (!failedBefore && HasFailure()) return n;
+    }
+    return 200;
+  }
+
+  // Every entry names a complete profile file of its own identifier.
+  void ExpectEveryEntryHasItsFile() const {
+    const Json::Value list = ReadDoc("user/ProfileList.ini");
+    ASSERT_GE(list["profilelist"].size(), 1u);
+    for (const auto& e : list["profilelist"]) {
+      const std::string uuid = e["profileUUID"].asString();
+      const Json::Value file = ReadDoc("user/" + uuid + ".Json");
+      EXPECT_EQ(file["profileUUID"].asString(), uuid);
+      EXPECT_TRUE(file["Device"][0].isObject()) << uuid;
+      // The sources carry Light 9; only a reset or a new profile has the
+      // default's 4 (a copy never does).
+      const std::string name = e["profilename"].asString();
+      if (name != "reset" && name.rfind("profile", 0) != 0) {
+        EXPECT_EQ(file["Device"][0]["LightInfo"]["Light"].asInt(), 9) << uuid;
+      }
+    }
+  }
+  void MakeMarkedList() {
+    MakeList({"a", "b", "reset"}, 1);
+    for (int i = 0; i < 3; ++i) {
+      Json::Value doc = ReadDoc("user/id" + std::to_string(i) + ".Json");
+      doc["Device"][0]["LightInfo"]["Light"] = 9;
+      WriteDoc("user/id" + std::to_string(i) + ".Json", doc.toStyledString());
+    }
+  }
+};
+
+TEST_F(CrashTest, ProfileOperationsLeaveAConsistentFolderAtEveryStep) {
+  WriteDoc("in/Work.json", R"({"profilename": "w", "profileUUID": "w",
+      "Device": [{"LightInfo": {"Light": 9}}]})");
+  const std::string import = PathOf("in/Work.json");
+  struct Op {
+    const char* name;
+    int select;
+    std::function<void(CProfileList&)> run;
+  };
+  const Op ops[] = {
+      {"copy", 1, [](CProfileList& l) { l.CopyProfile(); }},
+      {"rename", 1, [](CProfileList& l) { l.RenameProfile(L"renamed"); }},
+      {"reset", 2, [](CProfileList& l) { l.ResetProfile(); }},
+      {"delete", 1, [](CProfileList& l) { l.DeleteProfile(); }},
+      {"add", 1, [](CProfileList& l) { l.AddProfile(); }},
+      {"import", 1, [&](CProfileList& l) { l.ImportProfile(import); }},
+      {"select", 1, [](CProfileList& l) { l.SelectProfile(0); }},
+  };
+  for (const Op& op : ops) {
+    SCOPED_TRACE(op.name);
+    const int steps = CrashAtEveryStep(
+        [&] {
+          MakeMarkedList();
+          list_.SelectProfile(op.select);
+        },
+        [&] {
+          CProfileList list;
+          list.SetFolders(folder_, PathOf("DefaultData/HD.Json"));
+          list.InitProfiles();
+          op.run(list);
+        },
+        [&] { ExpectEveryEntryHasItsFile(); });
+    EXPECT_GT(steps, 1);
+  }
+  // A first start, from an empty folder.
+  CrashAtEveryStep(
+      [&] {
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+      },
+      [&] {
+        CProfileList list;
+        list.SetFolders(folder_, PathOf("DefaultData/HD.Json"));
+        list.InitProfiles();
+      },
+      [&] {
+        const Json::Value list = ReadDoc("user/ProfileList.ini");
+        for (const auto& e : list["profilelist"])
+          EXPECT_TRUE(
+              ReadDoc("user/" + e["profileUUID"].asString() + ".Json")["Device"][0].isObject());
+      });
+}
+
+TEST_F(CrashTest, MacroImportAndDeleteLeaveAConsistentFolderAtEveryStep) {
+  WriteDoc("in.mac", R"({"Events": [{"Type": 1, "Action": "down", "Button": 1, "Delay": "5"}]})");
+  auto setUp = [&] {
+    std::filesystem::remove_all(folder_);
+    WriteDoc("user/macro.config", R"({"MacroInfo": [{"MacroName": "macro_1", "Guid": "g0"},
+        {"MacroName": "macro_2", "Guid": "g1"}]})");
+    WriteDoc("user/g0.mac", R"({"Events": [{"Type": 1}]})");
+    WriteDoc("user/g1.mac", R"({"Events": [{"Type": 1}]})");
+  };
+  auto check = [&] {
+    const Json::Value index = ReadDoc("user/macro.config");
+    ASSERT_TRUE(index["MacroInfo"].isArray());
+    for (const auto& e : index["MacroInfo"])
+      EXPECT_EQ(ReadDoc("user/" + e["Guid"].asString() + ".mac")["Events"].size(), 1u)
+          << e["Guid"].asString();
+  };
+  EXPECT_GT(CrashAtEveryStep(
+                setUp, [&] { CMacroLibrary(folder_).ImportMacroFile(PathOf("in.mac")); }, check),
+            1);
+  EXPECT_GT(CrashAtEveryStep(
+                setUp, [&] { CMacroLibrary(folder_).DeleteMacroEntry(0); }, check),
+            1);
 }
 
 TEST_F(ProfileListTest, CountAndPathsFollowTheFile) {

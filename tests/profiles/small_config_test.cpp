@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -32,6 +33,13 @@ TEST_F(SmallConfigTest, FoldersAreMadeOnFirstUseAndNamesStayInside) {
     EXPECT_EQ(DefaultProfilePath(bad), "");
   }
   EXPECT_FALSE(std::filesystem::exists(PathOf("data/x")));
+  // The user's data is the user's alone: folders made for it are 0700.
+  for (const char* made : {"data", "data/Brivo75", "data/Brivo75/keyboard", "tmp/UpdateData"}) {
+    SCOPED_TRACE(made);
+    struct stat st {};
+    ASSERT_EQ(::stat(PathOf(made).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+  }
   ::unsetenv("TMPDIR");
 }
 
@@ -110,6 +118,20 @@ TEST_F(SmallConfigTest, UpdateDateAndSkinImage) {
   ASSERT_TRUE(WriteSkinImage(PathOf("new.ini"), {"0", kResetSkinImage}));
   EXPECT_EQ(ReadSkinImage(PathOf("new.ini")).image, "common/background.png");
   EXPECT_FALSE(WriteSkinImage(PathOf("new.ini"), {"1", "a\n[X]"}));
+
+  // main.ini is replaced like every stored file: through a link, keeping its
+  // mode, with nothing left beside it.
+  std::filesystem::create_directory(PathOf("ini"));
+  WriteText("ini/real.ini", "[SKINIMAGE]\nFLAGS=0\n");
+  ::chmod(PathOf("ini/real.ini").c_str(), 0640);
+  std::filesystem::create_symlink(PathOf("ini/real.ini"), PathOf("ini/main.ini"));
+  ASSERT_TRUE(WriteSkinImage(PathOf("ini/main.ini"), {"1", "p.png"}));
+  EXPECT_TRUE(std::filesystem::is_symlink(PathOf("ini/main.ini")));
+  EXPECT_EQ(ReadSkinImage(PathOf("ini/real.ini")).image, "p.png");
+  struct stat st {};
+  ASSERT_EQ(::stat(PathOf("ini/real.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(PathOf("ini")), {}), 2);
 }
 
 TEST_F(SmallConfigTest, AudioFileIsRebuiltFromTheShippedCopy) {
