@@ -56,6 +56,12 @@ TEST(InterfaceCatalogue, PathParsersIgnoreCase) {
       {"&mi_&col", 0, 0, 0, 0},
       {"/dev/hidraw0", 0, 0, 0, 0},
       {"a&mi_1f&col10", 0, 0, 0x1F, 0x10},
+      // Only the identity part behind the last '?' counts: folder names of
+      // the node path that hold the markers change nothing.
+      {"/tmp/my_vid_bus/k.sock?vid_1a2b&pid_5055&mi_01&col04", 0x1A2B, 0x5055, 1, 4},
+      {"/run/pid_42&mi_7&col9/h.sock?vid_0c76&pid_1630&mi_03", 0x0C76, 0x1630, 3, 0},
+      {"/tmp/a?vid_9&mi_5/k.sock?VID_1A2B&PID_5088&MI_01&COL03", 0x1A2B, 0x5088, 1, 3},
+      {"/tmp/vid_12&col3/n.sock?", 0, 0, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);

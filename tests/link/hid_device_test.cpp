@@ -10,8 +10,8 @@
 
 #include "link/hid_path.h"
 #include "sim/vhid_node.h"
-#include "tests/support/bus_folder_fixture.h"
 #include "tests/link/hid_fixtures.h"
+#include "tests/support/bus_folder_fixture.h"
 
 namespace {
 
@@ -95,6 +95,17 @@ TEST(HidPath, InterfaceAndCollectionNumbersInAnyCase) {
             "/dev/hidraw3?vid_1a2b&pid_5055&mi_01&col04");
   EXPECT_EQ(MakeInterfacePath("/dev/hidraw3", 0x0C76, 0x1630, 3, 0),
             "/dev/hidraw3?vid_0c76&pid_1630&mi_03");
+}
+
+TEST(HidPath, NodePathMayHoldMarkersAndQuestionMarks) {
+  const std::string node = "/tmp/bus?vid_12&mi_05&col07/k.sock";
+  const std::string path = MakeInterfacePath(node, 0x1A2B, 0x5055, 1, 4);
+  EXPECT_EQ(NodePathOf(path), node);
+  EXPECT_EQ(IdentityPartOf(path), "vid_1a2b&pid_5055&mi_01&col04");
+  EXPECT_EQ(ParseHexAfter(path, "&mi_"), 1u);
+  EXPECT_EQ(ParseHexAfter(path, "&col"), 4u);
+  // A single-collection node: no collection number, whatever the folder says.
+  EXPECT_EQ(ParseHexAfter(MakeInterfacePath(node, 0x0C76, 0x1630, 3, 0), "&col"), 0u);
 }
 
 TEST_F(HidDeviceTest, EnumerationListsOnePathPerCollectionInOrderAndGrows) {
