@@ -6,13 +6,17 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
 
+#include "platform/usb_ids.h"
+#include "sim/report_descriptors.h"
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/stuck_node.h"
 
 namespace {
 
@@ -36,10 +40,11 @@ class CtlDeviceTest : public BusFolderTest {
     BusFolderTest::TearDown();
   }
 
+  // The tool's run; a hang ends after ten seconds (status 124, from timeout).
   CtlRun Run(const std::string& arguments) {
     const std::string errFile = Folder() + "/stderr.txt";
-    const std::string command =
-        std::string(RUVEMO_BINARY_DIR) + "/bin/ruvemoctl " + arguments + " 2>" + errFile;
+    const std::string command = "timeout 10 " + std::string(RUVEMO_BINARY_DIR) + "/bin/ruvemoctl " +
+                                arguments + " 2>" + errFile;
     CtlRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
@@ -108,6 +113,25 @@ TEST_F(CtlDeviceTest, BusFolderNamesHoldingPathMarkersChangeNothing) {
       << run.out;
   run = Run("info keyboard");
   EXPECT_EQ(run.status, 0) << run.err;
+}
+
+// A node whose device takes no connection (frozen, backlog full) beside the
+// simulated devices: the list still ends promptly and names it with --trace.
+TEST_F(CtlDeviceTest, ListEndsPromptlyBesideANodeThatTakesNoConnection) {
+  StuckNode stuck(Folder(), "frozen", kBrivoVendorId, kMousePadProductId, 1,
+                  SimFourCollectionDescriptor());
+  ASSERT_TRUE(stuck.Ready());
+  ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
+  const auto start = std::chrono::steady_clock::now();
+  const CtlRun run = Run("--trace list");
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_LT(elapsed, std::chrono::seconds(2));
+  EXPECT_TRUE(std::regex_search(
+      run.out, std::regex(R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)")))
+      << run.out;
+  EXPECT_EQ(run.out.find("frozen"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("frozen.sock took no connection"), std::string::npos) << run.err;
 }
 
 TEST_F(CtlDeviceTest, InfoWiredAndThroughTheReceiver) {
