@@ -176,41 +176,48 @@ bool CHidDevice::ReadDeviceInformation(const HidNodeInfo& info) {
   attributes_ = {info.vendorId, info.productId, info.version};
 
   for (int t = 0; t < kHidReportTypeCount; ++t) {
-    const auto type = static_cast<HidReportType>(t);
     ReportSet& set = reports_[t];
     set.buffer.assign(preparsed_.reportByteLength[t], 0);
     set.buttonCaps = preparsed_.buttonCaps[t];
     set.valueCaps = preparsed_.valueCaps[t];
-    size_t valueCount = 0;
-    for (const auto& v : set.valueCaps)
-      valueCount += v.isRange ? static_cast<size_t>(v.usageMax - v.usageMin) + 1 : 1;
-    set.items.clear();
-    set.items.reserve(set.buttonCaps.size() + valueCount);
-    for (const auto& b : set.buttonCaps) {
-      HidDataItem item;
-      item.isButtonData = true;
-      item.usagePage = b.usagePage;
-      item.reportId = b.reportId;
-      item.usageMin = b.usageMin;
-      item.usageMax = b.isRange ? b.usageMax : b.usageMin;
-      item.maxUsageListLength = HidMaxUsageListLength(preparsed_, type, b.usagePage);
-      item.usageList.assign(item.maxUsageListLength, 0);
-      set.items.push_back(std::move(item));
-    }
-    for (const auto& v : set.valueCaps) {
-      const uint32_t last = v.isRange ? v.usageMax : v.usageMin;
-      for (uint32_t usage = v.usageMin; usage <= last; ++usage) {
-        HidDataItem item;
-        item.usagePage = v.usagePage;
-        item.reportId = v.reportId;
-        item.usage = static_cast<uint16_t>(usage);
-        set.items.push_back(std::move(item));
-      }
-    }
+    set.items = MakeDataItems(preparsed_, static_cast<HidReportType>(t));
   }
   interfaceNumber_ = ParseHexAfter(devicePath_, "&mi_");
   collectionNumber_ = collection;
   return true;
+}
+
+std::vector<HidDataItem> CHidDevice::MakeDataItems(const HidPreparsedData& preparsed,
+                                                   HidReportType type) {
+  const auto& buttonCaps = preparsed.buttonCaps[static_cast<int>(type)];
+  const auto& valueCaps = preparsed.valueCaps[static_cast<int>(type)];
+  size_t valueCount = 0;
+  for (const auto& v : valueCaps)
+    valueCount += v.isRange ? static_cast<size_t>(v.usageMax - v.usageMin) + 1 : 1;
+  std::vector<HidDataItem> items;
+  items.reserve(buttonCaps.size() + valueCount);
+  for (const auto& b : buttonCaps) {
+    HidDataItem item;
+    item.isButtonData = true;
+    item.usagePage = b.usagePage;
+    item.reportId = b.reportId;
+    item.usageMin = b.usageMin;
+    item.usageMax = b.isRange ? b.usageMax : b.usageMin;
+    item.maxUsageListLength = HidMaxUsageListLength(preparsed, type, b.usagePage);
+    item.usageList.assign(item.maxUsageListLength, 0);
+    items.push_back(std::move(item));
+  }
+  for (const auto& v : valueCaps) {
+    const uint32_t last = v.isRange ? v.usageMax : v.usageMin;
+    for (uint32_t usage = v.usageMin; usage <= last; ++usage) {
+      HidDataItem item;
+      item.usagePage = v.usagePage;
+      item.reportId = v.reportId;
+      item.usage = static_cast<uint16_t>(usage);
+      items.push_back(std::move(item));
+    }
+  }
+  return items;
 }
 
 void CHidDevice::Close() {

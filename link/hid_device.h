@@ -76,6 +76,11 @@ class CHidDevice {
   // Makes one blocked or the next read or write give up (auto-reset).
   void SetCancelEvent();
 
+  // The data items of one report type of a collection, as Open fills them:
+  // one per button caps record, then one per value usage.
+  static std::vector<HidDataItem> MakeDataItems(const HidPreparsedData& preparsed,
+                                                HidReportType type);
+
   static bool UnpackInputReport(const uint8_t* report, uint32_t length, HidReportType type,
                                 HidDataItem* items, uint32_t itemCount,
                                 const HidPreparsedData* preparsed);

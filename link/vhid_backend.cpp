@@ -54,8 +54,9 @@ bool DecodeHex(const std::string& text, std::vector<uint8_t>& bytes) {
 
 bool ReadUnsigned(const Json::Value& root, const char* key, uint32_t max, uint32_t& out) {
   const Json::Value& v = root[key];
-  if (!v.isIntegral() || v.asLargestInt() < 0 || v.asLargestInt() > max) return false;
-  out = static_cast<uint32_t>(v.asLargestInt());
+  // isUInt64 first: asLargestInt throws for numbers above the signed range.
+  if (!v.isIntegral() || !v.isUInt64() || v.asLargestUInt() > max) return false;
+  out = static_cast<uint32_t>(v.asLargestUInt());
   return true;
 }
 
@@ -131,7 +132,12 @@ bool ParseVhidNodeDescription(const std::string& text, HidNodeInfo& info) {
   Json::CharReaderBuilder builder;
   std::string errors;
   std::istringstream stream(text);
-  if (!Json::parseFromStream(builder, stream, &root, &errors) || !root.isObject()) return false;
+  // The reader throws on nesting beyond its limit; that is no node file either.
+  try {
+    if (!Json::parseFromStream(builder, stream, &root, &errors) || !root.isObject()) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
   uint32_t vendor = 0, product = 0, version = 0, interface = 0;
   if (!ReadUnsigned(root, "vendor_id", 0xFFFF, vendor) ||
       !ReadUnsigned(root, "product_id", 0xFFFF, product) ||

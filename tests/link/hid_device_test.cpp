@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -264,6 +265,50 @@ TEST_F(HidDeviceTest, NodeFilesThatAreNoRegularFileAreNotWaitedOn) {
   CHidDevice hid;
   EXPECT_FALSE(hid.Open(PathOf("pipe", "?vid_1a2b&pid_5055&mi_01&col04"), true, true, true, false));
   EXPECT_LT(ElapsedMs(start), 500);
+}
+
+TEST_F(HidDeviceTest, NodeFilesThatAreNoNodeDescriptionAreRefused) {
+  const std::string good =
+      R"({"vendor_id": 6699, "product_id": 20565, "version": 261, "interface": 1,)"
+      R"( "name": "k", "report_descriptor": "06 1c ff 09 92 a1 01 c0"})";
+  struct Case {
+    const char* what;
+    std::string text;
+    bool valid;
+  } cases[] = {
+      {"a node description", good, true},
+      {"vendor id above the signed 64-bit range",
+       R"({"vendor_id": 11111111111111120565, "product_id": 1, "version": 1, "interface": 1,)"
+       R"( "report_descriptor": ""})",
+       false},
+      {"negative version",
+       R"({"vendor_id": 1, "product_id": 1, "version": -1, "interface": 1,)"
+       R"( "report_descriptor": ""})",
+       false},
+      {"interface 256",
+       R"({"vendor_id": 1, "product_id": 1, "version": 1, "interface": 256,)"
+       R"( "report_descriptor": ""})",
+       false},
+      {"odd hex digits",
+       R"({"vendor_id": 1, "product_id": 1, "version": 1, "interface": 1,)"
+       R"( "report_descriptor": "a1c"})",
+       false},
+      {"a descriptor above 4096 bytes",
+       R"({"vendor_id": 1, "product_id": 1, "version": 1, "interface": 1,)"
+       R"( "report_descriptor": ")" +
+           std::string(2 * 4097, '0') + R"("})",
+       false},
+      {"nesting beyond the reader's limit", "[" + std::string(5000, '[') + std::string(5001, ']'),
+       false},
+      {"a file above 64 KiB", good + std::string(70000, ' '), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string file = Folder() + "/n.json";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
+    HidNodeInfo info;
+    EXPECT_EQ(ReadVhidNodeFile(file, info), c.valid);
+  }
 }
 
 // The bus folder is used only when it is this user's own folder that nobody
