@@ -114,17 +114,16 @@ bool ReadVhidNodeFile(const std::string& jsonPath, HidNodeInfo& info) {
   }
   std::string text;
   char chunk[4096];
+  bool complete = false;
   for (;;) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0 || text.size() + static_cast<size_t>(n) > kVhidMaxNodeFileSize) {
-      ::close(fd);
-      if (n == 0) break;
-      return false;
-    }
+    if (n == 0) complete = true;
+    if (n <= 0 || text.size() + static_cast<size_t>(n) > kVhidMaxNodeFileSize) break;
     text.append(chunk, static_cast<size_t>(n));
   }
-  return ParseVhidNodeDescription(text, info);
+  ::close(fd);
+  return complete && ParseVhidNodeDescription(text, info);
 }
 
 bool ParseVhidNodeDescription(const std::string& text, HidNodeInfo& info) {
@@ -165,10 +164,13 @@ bool CVhidBackend::Owns(const std::string& nodePath) const {
 bool CVhidBackend::FolderUsable(const std::string& folder) {
   std::string reason;
   const PrivateFolderState state = CheckPrivateFolder(folder, &reason);
-  if (state == PrivateFolderState::Usable) return true;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (state == PrivateFolderState::Usable) {
+    lastFolderComplaint_.clear();
+    return true;
+  }
   if (state == PrivateFolderState::Refused) {
     const std::string complaint = folder + ": " + reason;
-    std::lock_guard<std::mutex> lock(mutex_);
     if (complaint != lastFolderComplaint_) {
       DebugOutputF("vhid: bus folder %s ignored: %s", folder.c_str(), reason.c_str());
       lastFolderComplaint_ = complaint;
