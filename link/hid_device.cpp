@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "link/hid_path.h"
 #include "link/hidraw_backend.h"
@@ -231,9 +230,9 @@ void CHidDevice::Close() {
     // Wake any transfer on the interface and let it leave before the buffers
     // it may be using go away.
     SignalEvent(link->shutdownEvent);
-    const auto deadline = Clock::now() + kTransferLeaveWait;
-    while ((reading_.load() || writing_.load()) && Clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::unique_lock<std::mutex> lock(busyMutex_);
+    transferLeft_.wait_for(lock, kTransferLeaveWait,
+                           [this] { return !reading_.load() && !writing_.load(); });
   }
   CloseLocked();
 }
@@ -318,7 +317,14 @@ bool CHidDevice::Transfer(bool read, uint8_t* buffer, const uint8_t* source, uin
     }
   }
   if (bytesTransferred != nullptr) *bytesTransferred = transferred;
-  busy.store(false);
+  {
+    // Under the lock, so that a Close waiting for the transfer to leave can
+    // neither miss the wake-up nor return (and let the object go) before the
+    // notification is done.
+    std::lock_guard<std::mutex> lock(busyMutex_);
+    busy.store(false);
+    transferLeft_.notify_all();
+  }
   return ok;
 }
 

@@ -10,6 +10,7 @@
 // blocked transfer.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -149,4 +150,6 @@ class CHidDevice {
   int cancelEvent_ = -1;  // eventfd
   std::atomic<bool> reading_{false};
   std::atomic<bool> writing_{false};
+  std::mutex busyMutex_;                  // a transfer clears its busy flag under it
+  std::condition_variable transferLeft_;  // notified when it has
 };
