@@ -29,9 +29,12 @@ struct PresentInterface {
   uint16_t usage;
 };
 
-// Every catalogue interface that is present, in enumeration order.
+// Every catalogue interface that is present, in enumeration order. Paths are
+// taken as discovery takes them: admitted by the identity their path names,
+// then opened to read attributes and capabilities.
 std::vector<PresentInterface> FindPresentInterfaces() {
   std::vector<PresentInterface> found;
+  const ConnectionTable unclaimed = MakeConnectionTable();
   CHidDevice enumerator;
   if (!enumerator.BeginEnumeration()) return found;
   while (auto path = enumerator.NextDevicePath()) {
@@ -40,6 +43,7 @@ std::vector<PresentInterface> FindPresentInterfaces() {
     identity.productId = ParsePid(*path);
     identity.interfaceNumber = ParseInterfaceNumber(*path);
     identity.collectionNumber = ParseCollectionNumber(*path);
+    if (!AdmitInterface(unclaimed, identity)) continue;
     CHidDevice probe;
     if (!probe.Open(*path, true, false, true, false)) continue;
     for (size_t i = 0; i < kInterfaceCatalogue.size(); ++i) {
@@ -205,6 +209,14 @@ int RunDeviceCommand(const CtlArgs& all) {
     if (!ParseNumber(args[2], offset) || !ParseNumber(args[3], length) || offset > 0xFFFF ||
         length == 0 || length > 0x10000) {
       std::fputs("ruvemoctl: OFFSET and LENGTH must be numbers (LENGTH 1 to 65536)\n", stderr);
+      return kExitFailed;
+    }
+    // The offset field has 16 bits: the range must end by 0x10000.
+    if (offset + length > 0x10000) {
+      std::fprintf(stderr,
+                   "ruvemoctl: OFFSET + LENGTH must not pass 0x10000 (the range %#x..%#x does "
+                   "not fit the 16-bit offset)\n",
+                   offset, offset + length - 1);
       return kExitFailed;
     }
     return InConfigBatch(channel, [&] {

@@ -62,7 +62,9 @@ struct ProductEntry {
 extern const std::array<ProductEntry, 4> kProducts;
 
 // Path parsers: the hexadecimal number after "vid_", "pid_", "&mi_" or "&col",
-// found without regard to case; 0 when the marker or the number is missing.
+// found without regard to case in the path's identity part (behind its last
+// '?', so the node path's folder names never count); 0 when the marker or the
+// number is missing.
 uint16_t ParseVid(std::string_view path);
 uint16_t ParsePid(std::string_view path);
 uint16_t ParseInterfaceNumber(std::string_view path);

@@ -25,6 +25,8 @@ inline constexpr uint8_t kDonglePayload = 24;
 inline constexpr uint8_t kShootChunkSize = 56;
 inline constexpr uint16_t kMaxBlockSize = 512;
 inline constexpr uint32_t kDeviceInfoSize = 34;
+// Offsets a 16-bit offset field can address: a block may end at 0x10000.
+inline constexpr uint64_t kOffsetLimit = 0x10000;
 inline constexpr uint8_t kReplyStatusFF = 0xFF;
 inline constexpr uint8_t kReplyStatusFE = 0xFE;
 inline constexpr uint8_t kDongleNoDevice = 0xAA;

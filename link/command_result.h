@@ -9,3 +9,6 @@ inline constexpr int kCommandUnreachable = -101;  // the receiver says its devic
 inline constexpr int kCommandStatusFF = -102;     // the device answered with status 0xFF
 inline constexpr int kCommandStatusFE = -103;     // the device answered with status 0xFE
 inline constexpr int kCommandBadPage = -201;      // key-table page other than 0
+// The transfer reaches past the 16-bit offset field (offset + length above
+// 0x10000); refused before anything is sent, as its offsets would wrap to 0.
+inline constexpr int kCommandBadRange = -202;

@@ -125,19 +125,24 @@ int CDeviceChannel::SinglePacket(uint8_t command, uint8_t* reply, uint8_t length
 }
 
 CDeviceChannel::Transfer CDeviceChannel::MakeTransfer(uint8_t command, uint32_t total,
-                                                      uint32_t base) const {
+                                                      uint64_t base) const {
   Transfer t;
   t.command = command;
   t.total = total;
   t.step = PayloadPerPacket();
-  t.offsetOf = [base](uint32_t position) { return static_cast<uint16_t>(base + position); };
+  t.base = base;
   return t;
 }
 
 int CDeviceChannel::Chunked(const Transfer& t) {
   if (t.total == 0) return kCommandSuccess;
-  const std::vector<CommandPacket> requests =
-      BuildChunkRequests(t.command, t.source, t.total, t.step, t.offsetOf);
+  // Offsets past 0xFFFF would wrap to 0 and touch the start of the device's
+  // memory instead.
+  if (t.base + t.total > kOffsetLimit) return kCommandBadRange;
+  const uint64_t base = t.base;
+  const std::vector<CommandPacket> requests = BuildChunkRequests(
+      t.command, t.source, t.total, t.step,
+      [base](uint32_t position) { return static_cast<uint16_t>(base + position); });
   const std::vector<ChunkSpan> chunks = ChunkLayout(t.total, t.step);
   uint8_t reply[kPacketSize];
   for (size_t i = 0; i < requests.size(); ++i) {
@@ -198,7 +203,7 @@ int CDeviceChannel::ReadKeyTable(uint8_t* destination) {
 int CDeviceChannel::WriteKeyTableCommand(uint8_t command, const uint8_t* source, int page) {
   if (page != 0) return kCommandBadPage;
   if (source == nullptr) return kCommandNoReply;
-  Transfer t = MakeTransfer(command, BlockSize(), static_cast<uint32_t>(page) * 512);
+  Transfer t = MakeTransfer(command, BlockSize(), static_cast<uint64_t>(page) * 512);
   t.source = source;
   return Chunked(t);
 }
@@ -214,7 +219,7 @@ int CDeviceChannel::WriteFnKeyTable(const uint8_t* source, int page) {
 int CDeviceChannel::ReadLightTable(uint8_t* destination, uint32_t length, uint32_t index,
                                    uint32_t stride) {
   if (destination == nullptr) return kCommandNoReply;
-  Transfer t = MakeTransfer(kCmdReadLightTable, length, index * stride);
+  Transfer t = MakeTransfer(kCmdReadLightTable, length, uint64_t{index} * stride);
   t.destination = destination;
   return Chunked(t);
 }
@@ -222,7 +227,7 @@ int CDeviceChannel::ReadLightTable(uint8_t* destination, uint32_t length, uint32
 int CDeviceChannel::WriteLightTable(const uint8_t* source, uint32_t length, uint32_t index,
                                     uint32_t stride) {
   if (source == nullptr) return kCommandNoReply;
-  Transfer t = MakeTransfer(kCmdWriteLightTable, length, index * stride);
+  Transfer t = MakeTransfer(kCmdWriteLightTable, length, uint64_t{index} * stride);
   t.source = source;
   t.lock = LockKind::Light;
   return Chunked(t);

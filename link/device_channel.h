@@ -83,7 +83,7 @@ class CDeviceChannel {
     uint8_t* destination = nullptr;   // reads
     uint32_t total = 0;
     uint32_t step = 0;
-    std::function<uint16_t(uint32_t)> offsetOf;
+    uint64_t base = 0;  // offset of the block's first byte
     LockKind lock = LockKind::Command;
     bool quiet = false;
     bool skipWhileBusy = false;
@@ -96,7 +96,9 @@ class CDeviceChannel {
                    uint16_t offset = 0);
   // A transfer of total bytes in chunks of the connection's payload, at
   // offset base + position, under the command lock.
-  Transfer MakeTransfer(uint8_t command, uint32_t total, uint32_t base = 0) const;
+  Transfer MakeTransfer(uint8_t command, uint32_t total, uint64_t base = 0) const;
+  // Refuses with kCommandBadRange, before sending, a transfer whose bytes do
+  // not all have an offset the 16-bit field can carry.
   int Chunked(const Transfer& transfer);
   int WriteKeyTableCommand(uint8_t command, const uint8_t* source, int page);
 

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "link/hid_path.h"
 #include "link/hidraw_backend.h"
@@ -176,41 +175,48 @@ bool CHidDevice::ReadDeviceInformation(const HidNodeInfo& info) {
   attributes_ = {info.vendorId, info.productId, info.version};
 
   for (int t = 0; t < kHidReportTypeCount; ++t) {
-    const auto type = static_cast<HidReportType>(t);
     ReportSet& set = reports_[t];
     set.buffer.assign(preparsed_.reportByteLength[t], 0);
     set.buttonCaps = preparsed_.buttonCaps[t];
     set.valueCaps = preparsed_.valueCaps[t];
-    size_t valueCount = 0;
-    for (const auto& v : set.valueCaps)
-      valueCount += v.isRange ? static_cast<size_t>(v.usageMax - v.usageMin) + 1 : 1;
-    set.items.clear();
-    set.items.reserve(set.buttonCaps.size() + valueCount);
-    for (const auto& b : set.buttonCaps) {
-      HidDataItem item;
-      item.isButtonData = true;
-      item.usagePage = b.usagePage;
-      item.reportId = b.reportId;
-      item.usageMin = b.usageMin;
-      item.usageMax = b.isRange ? b.usageMax : b.usageMin;
-      item.maxUsageListLength = HidMaxUsageListLength(preparsed_, type, b.usagePage);
-      item.usageList.assign(item.maxUsageListLength, 0);
-      set.items.push_back(std::move(item));
-    }
-    for (const auto& v : set.valueCaps) {
-      const uint32_t last = v.isRange ? v.usageMax : v.usageMin;
-      for (uint32_t usage = v.usageMin; usage <= last; ++usage) {
-        HidDataItem item;
-        item.usagePage = v.usagePage;
-        item.reportId = v.reportId;
-        item.usage = static_cast<uint16_t>(usage);
-        set.items.push_back(std::move(item));
-      }
-    }
+    set.items = MakeDataItems(preparsed_, static_cast<HidReportType>(t));
   }
   interfaceNumber_ = ParseHexAfter(devicePath_, "&mi_");
   collectionNumber_ = collection;
   return true;
+}
+
+std::vector<HidDataItem> CHidDevice::MakeDataItems(const HidPreparsedData& preparsed,
+                                                   HidReportType type) {
+  const auto& buttonCaps = preparsed.buttonCaps[static_cast<int>(type)];
+  const auto& valueCaps = preparsed.valueCaps[static_cast<int>(type)];
+  size_t valueCount = 0;
+  for (const auto& v : valueCaps)
+    valueCount += v.isRange ? static_cast<size_t>(v.usageMax - v.usageMin) + 1 : 1;
+  std::vector<HidDataItem> items;
+  items.reserve(buttonCaps.size() + valueCount);
+  for (const auto& b : buttonCaps) {
+    HidDataItem item;
+    item.isButtonData = true;
+    item.usagePage = b.usagePage;
+    item.reportId = b.reportId;
+    item.usageMin = b.usageMin;
+    item.usageMax = b.isRange ? b.usageMax : b.usageMin;
+    item.maxUsageListLength = HidMaxUsageListLength(preparsed, type, b.usagePage);
+    item.usageList.assign(item.maxUsageListLength, 0);
+    items.push_back(std::move(item));
+  }
+  for (const auto& v : valueCaps) {
+    const uint32_t last = v.isRange ? v.usageMax : v.usageMin;
+    for (uint32_t usage = v.usageMin; usage <= last; ++usage) {
+      HidDataItem item;
+      item.usagePage = v.usagePage;
+      item.reportId = v.reportId;
+      item.usage = static_cast<uint16_t>(usage);
+      items.push_back(std::move(item));
+    }
+  }
+  return items;
 }
 
 void CHidDevice::Close() {
@@ -224,9 +230,9 @@ void CHidDevice::Close() {
     // Wake any transfer on the interface and let it leave before the buffers
     // it may be using go away.
     SignalEvent(link->shutdownEvent);
-    const auto deadline = Clock::now() + kTransferLeaveWait;
-    while ((reading_.load() || writing_.load()) && Clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::unique_lock<std::mutex> lock(busyMutex_);
+    transferLeft_.wait_for(lock, kTransferLeaveWait,
+                           [this] { return !reading_.load() && !writing_.load(); });
   }
   CloseLocked();
 }
@@ -311,7 +317,14 @@ bool CHidDevice::Transfer(bool read, uint8_t* buffer, const uint8_t* source, uin
     }
   }
   if (bytesTransferred != nullptr) *bytesTransferred = transferred;
-  busy.store(false);
+  {
+    // Under the lock, so that a Close waiting for the transfer to leave can
+    // neither miss the wake-up nor return (and let the object go) before the
+    // notification is done.
+    std::lock_guard<std::mutex> lock(busyMutex_);
+    busy.store(false);
+    transferLeft_.notify_all();
+  }
   return ok;
 }
 

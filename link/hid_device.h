@@ -10,6 +10,7 @@
 // blocked transfer.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -75,6 +76,11 @@ class CHidDevice {
   bool SetOutputReport(const uint8_t* buffer, uint32_t length);
   // Makes one blocked or the next read or write give up (auto-reset).
   void SetCancelEvent();
+
+  // The data items of one report type of a collection, as Open fills them:
+  // one per button caps record, then one per value usage.
+  static std::vector<HidDataItem> MakeDataItems(const HidPreparsedData& preparsed,
+                                                HidReportType type);
 
   static bool UnpackInputReport(const uint8_t* report, uint32_t length, HidReportType type,
                                 HidDataItem* items, uint32_t itemCount,
@@ -144,4 +150,6 @@ class CHidDevice {
   int cancelEvent_ = -1;  // eventfd
   std::atomic<bool> reading_{false};
   std::atomic<bool> writing_{false};
+  std::mutex busyMutex_;                  // a transfer clears its busy flag under it
+  std::condition_variable transferLeft_;  // notified when it has
 };

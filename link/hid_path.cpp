@@ -16,11 +16,17 @@ std::string MakeInterfacePath(const std::string& nodePath, uint16_t vendorId, ui
 }
 
 std::string NodePathOf(const std::string& interfacePath) {
-  const size_t q = interfacePath.find('?');
+  const size_t q = interfacePath.rfind('?');
   return q == std::string::npos ? interfacePath : interfacePath.substr(0, q);
 }
 
-uint32_t ParseHexAfter(std::string_view path, std::string_view marker) {
+std::string_view IdentityPartOf(std::string_view interfacePath) {
+  const size_t q = interfacePath.rfind('?');
+  return q == std::string_view::npos ? interfacePath : interfacePath.substr(q + 1);
+}
+
+uint32_t ParseHexAfter(std::string_view interfacePath, std::string_view marker) {
+  const std::string_view path = IdentityPartOf(interfacePath);
   if (marker.empty() || path.size() < marker.size()) return 0;
   for (size_t i = 0; i + marker.size() <= path.size(); ++i) {
     bool match = true;

@@ -1,6 +1,7 @@
 #include "link/hid_report_descriptor.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <utility>
 
@@ -8,6 +9,13 @@ namespace {
 
 constexpr int kMaxPushDepth = 32;
 constexpr int kMaxCollectionDepth = 64;
+// What one report type of a collection may ask for: data items, and usage
+// list entries over all its button items (each button item's list is as long
+// as every button field of its page together, so they grow with the square
+// of the field count). Real devices need a small fraction; a descriptor
+// beyond these would make opening the interface take gigabytes.
+constexpr uint64_t kMaxDataItems = 65536;
+constexpr uint64_t kMaxUsageListEntries = uint64_t{1} << 20;
 
 struct GlobalState {
   uint16_t usagePage = 0;
@@ -93,6 +101,23 @@ int32_t SignExtend(uint32_t value, uint32_t bitSize) {
   const uint32_t sign = 1u << (bitSize - 1);
   if (value & sign) return static_cast<int32_t>(value | ~((sign << 1) - 1));
   return static_cast<int32_t>(value);
+}
+
+// Whether the data items of one report type of a collection stay within
+// kMaxDataItems and kMaxUsageListEntries.
+bool WithinItemBudget(const HidPreparsedData& c, int t) {
+  uint64_t items = c.buttonCaps[t].size();
+  for (const auto& v : c.valueCaps[t])
+    items += v.isRange ? uint64_t{v.usageMax} - v.usageMin + 1 : 1;
+  if (items > kMaxDataItems) return false;
+  std::map<uint16_t, uint64_t> fieldsOfPage;
+  for (const auto& b : c.buttonCaps[t]) fieldsOfPage[b.usagePage] += b.reportCount;
+  uint64_t listEntries = 0;
+  for (const auto& b : c.buttonCaps[t]) {
+    listEntries += fieldsOfPage[b.usagePage];
+    if (listEntries > kMaxUsageListEntries) return false;
+  }
+  return true;
 }
 
 class Parser {
@@ -229,6 +254,7 @@ bool Parser::Run(const uint8_t* data, size_t size, std::vector<HidPreparsedData>
   // Report lengths: the longest report of each type plus its id byte.
   for (auto& c : collections_) {
     for (int t = 0; t < kHidReportTypeCount; ++t) {
+      if (!WithinItemBudget(c, t)) return false;
       uint32_t longest = 0;
       for (uint8_t id : c.reportIds[t]) longest = std::max(longest, bits_[{t, id}]);
       if (!c.reportIds[t].empty()) {
@@ -311,11 +337,15 @@ bool Parser::AddField(HidReportType type, uint32_t flags) {
   for (auto& u : usages)
     if (!u.extended) u.page = global_.usagePage;
 
-  const auto [logicalMin, logicalMax] = ReadRange(global_.logicalMinRaw, global_.logicalMinSize,
-                                                  global_.logicalMaxRaw, global_.logicalMaxSize);
-  const auto [physicalMin, physicalMax] =
+  // Plain variables, not structured bindings: the lambda below captures them,
+  // which clang before version 16 refuses for bindings.
+  const std::pair<int32_t, int32_t> logical = ReadRange(
+      global_.logicalMinRaw, global_.logicalMinSize, global_.logicalMaxRaw, global_.logicalMaxSize);
+  const std::pair<int32_t, int32_t> physical =
       ReadRange(global_.physicalMinRaw, global_.physicalMinSize, global_.physicalMaxRaw,
                 global_.physicalMaxSize);
+  const int32_t logicalMin = logical.first, logicalMax = logical.second;
+  const int32_t physicalMin = physical.first, physicalMax = physical.second;
   const OpenCollection& link = open_.back();
 
   // What every caps record of this field says, button or value alike.
@@ -338,12 +368,15 @@ bool Parser::AddField(HidReportType type, uint32_t flags) {
   };
 
   if (!variable) {  // array: every field names one usage of the list
-    int32_t index = logicalMin;
+    int64_t index = logicalMin;
     for (const auto& u : usages) {
+      // Usages whose index lies beyond any 32-bit field value can never be
+      // reported.
+      if (index > INT32_MAX) break;
       HidButtonCaps b;
       describe(b, u, u.max, start, size, count);
       b.isArray = true;
-      b.arrayIndexMin = index;
+      b.arrayIndexMin = static_cast<int32_t>(index);
       index += u.max - u.min + 1;
       c.buttonCaps[t].push_back(b);
     }

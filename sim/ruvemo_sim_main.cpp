@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/data_paths.h"
+#include "platform/private_folder.h"
 #include "sim/sim_console.h"
 #include "sim/simulator.h"
 
@@ -60,6 +62,17 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+
+  // The bus folder must be this user's own (created when missing): hosts
+  // take whatever they find there for a device.
+  const std::string busFolder = options.busFolder.empty() ? VhidBusFolder() : options.busFolder;
+  std::string reason;
+  if (!PreparePrivateFolder(busFolder, &reason)) {
+    std::fprintf(stderr, "ruvemo-sim: cannot use bus folder %s: %s\n", busFolder.c_str(),
+                 reason.c_str());
+    return 1;
+  }
+  options.busFolder = busFolder;
 
   // The signals are taken through a descriptor, so that the main loop ends
   // cleanly and the simulator removes its nodes.

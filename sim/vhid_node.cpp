@@ -19,19 +19,7 @@
 #include "sim/hex_text.h"
 
 #include "platform/debug_output.h"
-
-namespace {
-
-bool MakeFolders(const std::string& folder) {
-  if (folder.empty()) return false;
-  struct stat st {};
-  if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  const size_t slash = folder.find_last_of('/');
-  if (slash != std::string::npos && slash > 0) MakeFolders(folder.substr(0, slash));
-  return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-}  // namespace
+#include "platform/private_folder.h"
 
 CVhidNode::CVhidNode(std::string busFolder, std::string stem, VhidNodeInfo info,
                      HostMessageHandler handler)
@@ -79,8 +67,11 @@ bool CVhidNode::Start() {
     ::close(stopFd_);
     stopFd_ = -1;
   }
-  if (!MakeFolders(busFolder_)) {
-    DebugOutputF("vhid: cannot create bus folder %s", busFolder_.c_str());
+  // Nodes are published only in a folder of this user's that nobody else
+  // may write to: hosts take whatever they find there for a device.
+  std::string reason;
+  if (!PreparePrivateFolder(busFolder_, &reason)) {
+    DebugOutputF("vhid: bus folder %s refused: %s", busFolder_.c_str(), reason.c_str());
     return false;
   }
   sockaddr_un addr{};

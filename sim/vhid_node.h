@@ -48,9 +48,11 @@ class CVhidNode {
   CVhidNode(const CVhidNode&) = delete;
   CVhidNode& operator=(const CVhidNode&) = delete;
 
-  // Creates the bus folder when missing (mode 0700), writes S.json through a
-  // temporary name and a rename, listens on S.sock and starts the service
-  // thread. False on any failure, with nothing left behind.
+  // Creates the bus folder when missing (mode 0700) and refuses one that is
+  // a symbolic link, owned by another user or writable by group or others;
+  // writes S.json through a temporary name and a rename, listens on S.sock
+  // and starts the service thread. False on any failure, with nothing left
+  // behind.
   bool Start();
   // Removes both files and closes every connection: a host's blocked read
   // then ends and a new connection is refused. Idempotent.

@@ -2,16 +2,21 @@
 // a private bus.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
 
+#include "platform/usb_ids.h"
+#include "sim/report_descriptors.h"
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/stuck_node.h"
 
 namespace {
 
@@ -35,10 +40,11 @@ class CtlDeviceTest : public BusFolderTest {
     BusFolderTest::TearDown();
   }
 
+  // The tool's run; a hang ends after ten seconds (status 124, from timeout).
   CtlRun Run(const std::string& arguments) {
     const std::string errFile = Folder() + "/stderr.txt";
-    const std::string command =
-        std::string(RUVEMO_BINARY_DIR) + "/bin/ruvemoctl " + arguments + " 2>" + errFile;
+    const std::string command = "timeout 10 " + std::string(RUVEMO_BINARY_DIR) + "/bin/ruvemoctl " +
+                                arguments + " 2>" + errFile;
     CtlRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
@@ -85,6 +91,47 @@ TEST_F(CtlDeviceTest, ListShowsEveryPresentCatalogueInterface) {
       << run.out;
   // The keyboard's boot and mouse collections are not catalogue interfaces.
   EXPECT_EQ(run.out.find("&col01"), std::string::npos) << run.out;
+}
+
+TEST_F(CtlDeviceTest, BusFolderNamesHoldingPathMarkersChangeNothing) {
+  const std::string bus = Folder() + "/my_vid_bus&pid_9&mi_7&col5";
+  ASSERT_EQ(::mkdir(bus.c_str(), 0700), 0);
+  SimulatorOptions options;
+  options.busFolder = bus;
+  options.timing = false;
+  sim_ = std::make_unique<CSimulator>(options);
+  ::setenv("RUVEMO_VHID_DIR", bus.c_str(), 1);
+  ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
+  ASSERT_TRUE(sim_->Plug(SimProduct::Headset));
+  CtlRun run = Run("list");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(std::regex_search(
+      run.out, std::regex(R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)")))
+      << run.out;
+  EXPECT_TRUE(
+      std::regex_search(run.out, std::regex(R"(0c76 +1630 +3 +0 +000c +1 +headset +command)")))
+      << run.out;
+  run = Run("info keyboard");
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
+// A node whose device takes no connection (frozen, backlog full) beside the
+// simulated devices: the list still ends promptly and names it with --trace.
+TEST_F(CtlDeviceTest, ListEndsPromptlyBesideANodeThatTakesNoConnection) {
+  StuckNode stuck(Folder(), "frozen", kBrivoVendorId, kMousePadProductId, 1,
+                  SimFourCollectionDescriptor());
+  ASSERT_TRUE(stuck.Ready());
+  ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
+  const auto start = std::chrono::steady_clock::now();
+  const CtlRun run = Run("--trace list");
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_LT(elapsed, std::chrono::seconds(2));
+  EXPECT_TRUE(std::regex_search(
+      run.out, std::regex(R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)")))
+      << run.out;
+  EXPECT_EQ(run.out.find("frozen"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("frozen.sock took no connection"), std::string::npos) << run.err;
 }
 
 TEST_F(CtlDeviceTest, InfoWiredAndThroughTheReceiver) {
@@ -141,6 +188,19 @@ TEST_F(CtlDeviceTest, ExitStatusTellsAbsentFromFailed) {
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_FALSE(run.err.empty());
   }
+  // A range past the 16-bit offset field is refused before anything is sent
+  // (0xFF00 + 512 would wrap to offset 0x18 in its fifth chunk).
+  for (const char* args : {"read-params keyboard 65280 512", "read-params pad 0xffff 2"}) {
+    SCOPED_TRACE(args);
+    const CtlRun run = Run(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("0x10000"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(sim_->CommandsReceived(SimProduct::Keyboard, 0x05), 0u);
+  EXPECT_EQ(sim_->CommandsReceived(SimProduct::Pad, 0x05), 0u);
+  const CtlRun last = Run("read-params pad 0xffff 1");  // ends at 0x10000: sent
+  EXPECT_EQ(sim_->CommandsReceived(SimProduct::Pad, 0x05), 1u) << last.err;
+
   SimFault fault;
   fault.kind = SimFault::Kind::Status;
   fault.command = 0x03;

@@ -7,42 +7,94 @@
 
 namespace {
 
-TEST(InterfaceCatalogue, RowsAsListed) {
-  // index, product, collection, kind, role, usage page, partner
+// The product tables as the product family defines them, row by row; V is
+// the family's own vendor id.
+TEST(InterfaceCatalogue, EveryRowAsListed) {
+  constexpr uint16_t V = kBrivoVendorId;
   struct Row {
-    size_t index;
-    uint16_t product, collection, kind, role, usagePage, hasPartner, partner;
-  } rows[] = {
-      {0, 0x5055, 4, 1, 0x00, 0xFF1C, 1, 2},
-      {3, 0x5088, 3, 9, 0xFF, 0x000C, 1, 1},
-      {6, 0x221D, 4, 6, 0x00, 0xFF1C, 1, 4},
-      {9, 0x1004, 3, 3, 0xFF, 0x000C, 0, 0},
+    uint16_t vendor, product, interfaceNumber, collection, kind, role, usagePage, usage, hasPartner,
+        partner;
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.index);
-    const auto& e = kInterfaceCatalogue[r.index];
-    EXPECT_EQ(e.vendorId, kBrivoVendorId);
+  // clang-format off
+  const Row rows[kInterfaceCatalogueSize] = {
+      // vendor product mi col kind role  page    usage partner
+      {V,      0x5055, 1, 4, 1, 0x00, 0xFF1C, 0x92, 1, 2},
+      {V,      0x5055, 1, 3, 1, 0xFF, 0x000C, 0x01, 1, 3},
+      {V,      0x5088, 1, 4, 9, 0x00, 0xFF1C, 0x92, 1, 0},
+      {V,      0x5088, 1, 3, 9, 0xFF, 0x000C, 0x01, 1, 1},
+      {0x05AC, 0x024F, 1, 4, 2, 0x00, 0xFF1C, 0x92, 1, 6},
+      {0x05AC, 0x024F, 1, 3, 2, 0xFF, 0x000C, 0x01, 1, 7},
+      {V,      0x221D, 1, 4, 6, 0x00, 0xFF1C, 0x92, 1, 4},
+      {V,      0x221D, 1, 3, 6, 0xFF, 0x000C, 0x01, 1, 5},
+      {V,      0x1004, 1, 4, 3, 0x00, 0xFF1C, 0x92, 0, 0},
+      {V,      0x1004, 1, 3, 3, 0xFF, 0x000C, 0x01, 0, 0},
+      {0x0C76, 0x1630, 3, 0, 7, 0x00, 0x000C, 0x01, 0, 0},
+  };
+  // clang-format on
+  for (size_t i = 0; i < kInterfaceCatalogueSize; ++i) {
+    SCOPED_TRACE(i);
+    const Row& r = rows[i];
+    const InterfaceEntry& e = kInterfaceCatalogue[i];
+    EXPECT_EQ(e.vendorId, r.vendor);
     EXPECT_EQ(e.productId, r.product);
-    EXPECT_EQ(e.interfaceNumber, 1);
+    EXPECT_EQ(e.interfaceNumber, r.interfaceNumber);
     EXPECT_EQ(e.collectionNumber, r.collection);
     EXPECT_EQ(e.kind, r.kind);
     EXPECT_EQ(e.role, r.role);
     EXPECT_EQ(e.usagePage, r.usagePage);
+    EXPECT_EQ(e.usage, r.usage);
     EXPECT_EQ(e.hasPartner, r.hasPartner);
     EXPECT_EQ(e.partnerIndex, r.partner);
+    EXPECT_EQ(e.claimed, 0);
+    EXPECT_TRUE(e.path.empty());
   }
-  const auto& mouse = kInterfaceCatalogue[4];
-  EXPECT_EQ(mouse.vendorId, 0x05AC);
-  EXPECT_EQ(mouse.productId, 0x024F);
-  const auto& headset = kInterfaceCatalogue[10];
-  EXPECT_EQ(headset.vendorId, 0x0C76);
-  EXPECT_EQ(headset.interfaceNumber, 3);
-  EXPECT_EQ(headset.collectionNumber, 0);
-  EXPECT_EQ(headset.kind, kKindHeadset);
-  EXPECT_EQ(std::string(kDevicePages[1].pageLayout), "XML\\DeviceXml\\keyboarddevice.xml");
-  EXPECT_EQ(kDevicePages[1].lightPointCount, 170);
-  EXPECT_EQ(std::string(kDeviceTypes[3].deviceName), "HD");
-  EXPECT_EQ(std::string(kProducts[3].displayName), "AP");
+
+  struct Type {
+    const char* deviceName;
+    uint16_t vendor, product, kind, role, code;
+  } types[] = {
+      {"mouse", 0x05AC, 0x024F, 2, 0, 1},
+      {"keyboard", V, 0x5055, 1, 0, 0},
+      {"MousePad", V, 0x1004, 3, 0, 2},
+      {"HD", 0x0C76, 0x1630, 7, 0, 3},
+  };
+  struct Page {
+    const char* layout;
+    int lightPoints, keyButtons, battery, reserved;
+  } pages[] = {
+      {"XML\\DeviceXml\\mousedevice.xml", 15, 11, 1, -1},
+      {"XML\\DeviceXml\\keyboarddevice.xml", 170, 170, 1, -1},
+      {"XML\\DeviceXml\\mousepaddevice.xml", 15, 0, 0, -1},
+      {"XML\\DeviceXml\\hs6533device.xml", 13, 0, 0, -1},
+  };
+  for (size_t i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    const DeviceTypeEntry& t = kDeviceTypes[i];
+    EXPECT_STREQ(t.tabLayout, "XML\\CustomControlXML\\DeviceOption.xml");
+    EXPECT_STREQ(t.tabGroup, "tab_header_device");
+    EXPECT_STREQ(t.powerContainer, "device_power_switch");
+    EXPECT_STREQ(t.deviceName, types[i].deviceName);
+    EXPECT_EQ(t.vendorId, types[i].vendor);
+    EXPECT_EQ(t.productId, types[i].product);
+    EXPECT_EQ(t.kind, types[i].kind);
+    EXPECT_EQ(t.role, types[i].role);
+    EXPECT_EQ(t.deviceTypeCode, types[i].code);
+    const DevicePageEntry& p = kDevicePages[i];
+    EXPECT_STREQ(p.pageLayout, pages[i].layout);
+    EXPECT_EQ(p.lightPointCount, pages[i].lightPoints);
+    EXPECT_EQ(p.keyButtonCount, pages[i].keyButtons);
+    EXPECT_EQ(p.batteryIndicator, pages[i].battery);
+    EXPECT_EQ(p.reservedValue, pages[i].reserved);
+    EXPECT_STREQ(p.lightLibraryName, "tomel_light");
+  }
+  EXPECT_STREQ(kProducts[3].displayName, "AP");
+  EXPECT_STREQ(kProducts[3].versionText, "V1.0.0.0");
+  EXPECT_EQ(kProducts[3].integer1, 0);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_NE(kProducts[i].integer1, 0);
+    EXPECT_STREQ(kProducts[i].versionText, "");
+    EXPECT_STREQ(kProducts[i].vendor, kProducts[3].vendor);
+  }
 }
 
 TEST(InterfaceCatalogue, PathParsersIgnoreCase) {
@@ -56,6 +108,12 @@ TEST(InterfaceCatalogue, PathParsersIgnoreCase) {
       {"&mi_&col", 0, 0, 0, 0},
       {"/dev/hidraw0", 0, 0, 0, 0},
       {"a&mi_1f&col10", 0, 0, 0x1F, 0x10},
+      // Only the identity part behind the last '?' counts: folder names of
+      // the node path that hold the markers change nothing.
+      {"/tmp/my_vid_bus/k.sock?vid_1a2b&pid_5055&mi_01&col04", 0x1A2B, 0x5055, 1, 4},
+      {"/run/pid_42&mi_7&col9/h.sock?vid_0c76&pid_1630&mi_03", 0x0C76, 0x1630, 3, 0},
+      {"/tmp/a?vid_9&mi_5/k.sock?VID_1A2B&PID_5088&MI_01&COL03", 0x1A2B, 0x5088, 1, 3},
+      {"/tmp/vid_12&col3/n.sock?", 0, 0, 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);

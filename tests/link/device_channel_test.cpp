@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <numeric>
@@ -247,6 +248,47 @@ TEST_F(DeviceChannelTest, FailedRepliesGiveTheirResultCodes) {
     EXPECT_LT(elapsed, c.maxMs);
     EXPECT_EQ(Received(kCmdWriteKeyTable) - before, c.chunksSent);
     EXPECT_FALSE(channel_->IsBusy());
+  }
+}
+
+TEST_F(DeviceChannelTest, TransfersPastTheSixteenBitOffsetAreRefusedBeforeSending) {
+  Connect(false);
+  std::vector<uint8_t> buffer(0x10001, 0x5A);
+  struct Case {
+    const char* what;
+    std::function<int()> call;
+    uint8_t command;
+    int expected;
+  } cases[] = {
+      // 0xFF00 + 512: the fifth chunk would wrap to offset 0x18.
+      {"read 512 bytes at 0xFF00",
+       [&] { return channel_->ReadParameters(buffer.data(), 512, 0xFF00); }, kCmdReadParameters,
+       kCommandBadRange},
+      {"write 2 bytes at 0xFFFF",
+       [&] { return channel_->WriteParameters(buffer.data(), 2, 0xFFFF); }, kCmdWriteParameters,
+       kCommandBadRange},
+      {"read at offset 0x10000",
+       [&] { return channel_->ReadParameters(buffer.data(), 1, 0x10000); }, kCmdReadParameters,
+       kCommandBadRange},
+      // 128 x 512 = 0x10000; 0x80000000 x 2 is 0 in 32 bits.
+      {"light group 128", [&] { return channel_->ReadLightTable(buffer.data(), 8, 128, 512); },
+       kCmdReadLightTable, kCommandBadRange},
+      {"light index whose product wraps",
+       [&] { return channel_->WriteLightTable(buffer.data(), 8, 0x80000000u, 2); },
+       kCmdWriteLightTable, kCommandBadRange},
+      {"macro image of 0x10001 bytes",
+       [&] { return channel_->WriteMacroData(buffer.data(), 0x10001); }, kCmdWriteMacroData,
+       kCommandBadRange},
+      // Ending exactly at 0x10000 is still addressable: it goes to the device,
+      // which refuses an offset beyond its memory with status 0xFF.
+      {"the last byte, 0xFFFF", [&] { return channel_->ReadParameters(buffer.data(), 1, 0xFFFF); },
+       kCmdReadParameters, kCommandStatusFF},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const uint64_t before = Received(c.command);
+    EXPECT_EQ(c.call(), c.expected);
+    EXPECT_EQ(Received(c.command) - before, c.expected == kCommandBadRange ? 0u : 1u);
   }
 }
 

@@ -1,17 +1,24 @@
 #include "link/hid_device.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
 
 #include "link/hid_path.h"
+#include "link/vhid_backend.h"
 #include "sim/vhid_node.h"
-#include "tests/support/bus_folder_fixture.h"
 #include "tests/link/hid_fixtures.h"
+#include "tests/support/bus_folder_fixture.h"
+#include "tests/support/debug_capture.h"
+#include "tests/support/stuck_node.h"
 
 namespace {
 
@@ -95,6 +102,17 @@ TEST(HidPath, InterfaceAndCollectionNumbersInAnyCase) {
             "/dev/hidraw3?vid_1a2b&pid_5055&mi_01&col04");
   EXPECT_EQ(MakeInterfacePath("/dev/hidraw3", 0x0C76, 0x1630, 3, 0),
             "/dev/hidraw3?vid_0c76&pid_1630&mi_03");
+}
+
+TEST(HidPath, NodePathMayHoldMarkersAndQuestionMarks) {
+  const std::string node = "/tmp/bus?vid_12&mi_05&col07/k.sock";
+  const std::string path = MakeInterfacePath(node, 0x1A2B, 0x5055, 1, 4);
+  EXPECT_EQ(NodePathOf(path), node);
+  EXPECT_EQ(IdentityPartOf(path), "vid_1a2b&pid_5055&mi_01&col04");
+  EXPECT_EQ(ParseHexAfter(path, "&mi_"), 1u);
+  EXPECT_EQ(ParseHexAfter(path, "&col"), 4u);
+  // A single-collection node: no collection number, whatever the folder says.
+  EXPECT_EQ(ParseHexAfter(MakeInterfacePath(node, 0x0C76, 0x1630, 3, 0), "&col"), 0u);
 }
 
 TEST_F(HidDeviceTest, EnumerationListsOnePathPerCollectionInOrderAndGrows) {
@@ -199,6 +217,150 @@ TEST_F(HidDeviceTest, OpenFailures) {
     EXPECT_FALSE(hid.ReadReport(buffer, 64, &got, 10)) << c.what;
     EXPECT_EQ(got, 0u);
   }
+}
+
+TEST_F(HidDeviceTest, ANodeThatTakesNoConnectionIsSkippedWithinItsTimeOut) {
+  StuckNode stuck(Folder(), "frozen", 0x1A2B, 0x1004, 1, fixtures::KeyboardInterfaceOne());
+  ASSERT_TRUE(stuck.Ready());
+  CVhidNode node(Folder(), "kb", KeyboardNode(), nullptr);
+  ASSERT_TRUE(node.Start());
+  DebugCapture debug;
+  // Both nodes are listed: their descriptions are there.
+  ASSERT_EQ(BusPaths().size(), 8u);
+
+  auto timedOpen = [&](const char* stem, const char* query, bool& opened) {
+    CHidDevice hid;
+    const auto start = Clock::now();
+    opened = hid.Open(PathOf(stem, query), true, false, true, false);
+    return ElapsedMs(start);
+  };
+  bool opened = true;
+  const long first = timedOpen("frozen", "?vid_1a2b&pid_1004&mi_01&col04", opened);
+  EXPECT_FALSE(opened);
+  EXPECT_GE(first, kVhidConnectTimeoutMs - 20);
+  EXPECT_LT(first, 1000);
+  EXPECT_TRUE(debug.Contains("frozen.sock took no connection")) << "reported in the debug output";
+  // The node's other collections fail at once for the rest of the pass; other
+  // nodes open as always.
+  EXPECT_LT(timedOpen("frozen", "?vid_1a2b&pid_1004&mi_01&col03", opened), 100);
+  EXPECT_FALSE(opened);
+  EXPECT_LT(timedOpen("kb", "?vid_1a2b&pid_5055&mi_01&col04", opened), 200);
+  EXPECT_TRUE(opened);
+  // The next enumeration gives it another chance.
+  BusPaths();
+  EXPECT_GE(timedOpen("frozen", "?vid_1a2b&pid_1004&mi_01&col03", opened),
+            kVhidConnectTimeoutMs - 20);
+  EXPECT_FALSE(opened);
+}
+
+TEST_F(HidDeviceTest, NodeFilesThatAreNoRegularFileAreNotWaitedOn) {
+  // A pipe in place of a node's description would block a plain open.
+  ASSERT_EQ(::mkfifo((Folder() + "/pipe.json").c_str(), 0600), 0);
+  CVhidNode node(Folder(), "pipe", KeyboardNode(), nullptr);
+  ASSERT_TRUE(node.Start());  // replaces the pipe by its file through a rename
+  ASSERT_EQ(::unlink((Folder() + "/pipe.json").c_str()), 0);
+  ASSERT_EQ(::mkfifo((Folder() + "/pipe.json").c_str(), 0600), 0);
+  const auto start = Clock::now();
+  EXPECT_TRUE(BusPaths().empty());
+  CHidDevice hid;
+  EXPECT_FALSE(hid.Open(PathOf("pipe", "?vid_1a2b&pid_5055&mi_01&col04"), true, true, true, false));
+  EXPECT_LT(ElapsedMs(start), 500);
+}
+
+TEST_F(HidDeviceTest, NodeFilesThatAreNoNodeDescriptionAreRefused) {
+  const std::string good =
+      R"({"vendor_id": 6699, "product_id": 20565, "version": 261, "interface": 1,)"
+      R"( "name": "k", "report_descriptor": "06 1c ff 09 92 a1 01 c0"})";
+  struct Case {
+    const char* what;
+    std::string text;
+    bool valid;
+  } cases[] = {
+      {"a node description", good, true},
+      {"vendor id above the signed 64-bit range",
+       R"({"vendor_id": 11111111111111120565, "product_id": 1, "version": 1, "interface": 1,)"
+       R"( "report_descriptor": ""})",
+       false},
+      {"negative version",
+       R"({"vendor_id": 1, "product_id": 1, "version": -1, "interface": 1,)"
+       R"( "report_descriptor": ""})",
+       false},
+      {"interface 256",
+       R"({"vendor_id": 1, "product_id": 1, "version": 1, "interface": 256,)"
+       R"( "report_descriptor": ""})",
+       false},
+      {"odd hex digits",
+       R"({"vendor_id": 1, "product_id": 1, "version": 1, "interface": 1,)"
+       R"( "report_descriptor": "a1c"})",
+       false},
+      {"a descriptor above 4096 bytes",
+       R"({"vendor_id": 1, "product_id": 1, "version": 1, "interface": 1,)"
+       R"( "report_descriptor": ")" +
+           std::string(2 * 4097, '0') + R"("})",
+       false},
+      {"nesting beyond the reader's limit", "[" + std::string(5000, '[') + std::string(5001, ']'),
+       false},
+      {"a file above 64 KiB", good + std::string(70000, ' '), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string file = Folder() + "/n.json";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
+    HidNodeInfo info;
+    EXPECT_EQ(ReadVhidNodeFile(file, info), c.valid);
+  }
+}
+
+// The bus folder is used only when it is this user's own folder that nobody
+// else may write to; a node opened must lie in such a folder.
+TEST_F(HidDeviceTest, ABusFolderThatIsNotPrivateIsIgnored) {
+  CVhidNode node(Folder(), "kb", KeyboardNode(), nullptr);
+  ASSERT_TRUE(node.Start());
+  const std::string path = PathOf("kb", "?vid_1a2b&pid_5055&mi_01&col04");
+  const std::string link = Folder() + "-link";
+  ASSERT_EQ(::symlink(Folder().c_str(), link.c_str()), 0);
+  auto countNodes = [] {
+    CHidDevice hid;
+    size_t count = 0;
+    EXPECT_TRUE(hid.BeginEnumeration());
+    while (auto p = hid.NextDevicePath()) count += p->find("/kb.sock?") != std::string::npos;
+    return count;
+  };
+  ASSERT_EQ(countNodes(), 4u);
+
+  struct Case {
+    const char* what;
+    std::function<void()> make, undo;
+    const char* reason;
+  } cases[] = {
+      {"a symbolic link to the folder", [&] { ::setenv("RUVEMO_VHID_DIR", link.c_str(), 1); },
+       [&] { ::setenv("RUVEMO_VHID_DIR", Folder().c_str(), 1); }, "symbolic link"},
+      {"mode 0777", [&] { ::chmod(Folder().c_str(), 0777); },
+       [&] { ::chmod(Folder().c_str(), 0700); }, "others may write to it (mode 0777)"},
+      {"mode 0720", [&] { ::chmod(Folder().c_str(), 0720); },
+       [&] { ::chmod(Folder().c_str(), 0700); }, "mode 0720"},
+      {"another user's folder", [&] { EXPECT_EQ(::chown(Folder().c_str(), 4242, -1), 0); },
+       [&] { EXPECT_EQ(::chown(Folder().c_str(), ::geteuid(), -1), 0); }, "owned by uid 4242"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (std::string(c.what) == "another user's folder" && ::geteuid() != 0) continue;
+    DebugCapture debug;
+    c.make();
+    EXPECT_EQ(countNodes(), 0u);
+    EXPECT_TRUE(debug.Contains(c.reason));
+    // A node reached through the link, or lying in the folder others may write.
+    CHidDevice hid;
+    EXPECT_FALSE(
+        hid.Open(link + "/kb.sock?vid_1a2b&pid_5055&mi_01&col04", true, true, true, false));
+    if (std::string(c.what) != "a symbolic link to the folder") {
+      EXPECT_FALSE(hid.Open(path, true, true, true, false));
+    }
+    c.undo();
+    EXPECT_EQ(countNodes(), 4u);
+    EXPECT_TRUE(hid.Open(path, true, true, true, false));
+  }
+  ::unlink(link.c_str());
 }
 
 TEST_F(HidDeviceTest, ReadsOnlyTheCollectionsInputReportsAndWritesBothKinds) {

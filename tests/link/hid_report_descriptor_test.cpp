@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "tests/link/hid_fixtures.h"
 
 namespace {
@@ -246,12 +248,36 @@ TEST(HidReportDescriptor, MalformedDescriptorsAreRefused) {
       {"report id 0", {0x85, 0x00}},
       {"long item cut off", {0xFE, 0x05, 0x10, 0x00}},
       {"usage range upside down", {0xA1, 0x01, 0x19, 0x05, 0x29, 0x01, 0xC0}},
+      // Eight inputs of 65535 one-bit buttons each on one page: every button
+      // item's usage list would hold all 524280, over 4 million entries.
+      {"usage lists beyond any real device",
+       [] {
+         std::vector<uint8_t> d = {0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05,
+                                   0x09, 0x75, 0x01, 0x96, 0xFF, 0xFF};
+         for (int i = 1; i <= 8; ++i) d.insert(d.end(), {0x09, uint8_t(i), 0x81, 0x02});
+         d.push_back(0xC0);
+         return d;
+       }()},
   };
   for (const auto& c : cases) {
     CHidReportDescriptor d;
     EXPECT_FALSE(d.Parse(c.bytes)) << c.what;
     EXPECT_TRUE(d.Collections().empty()) << c.what;
   }
+}
+
+// An array whose logical minimum sits at the top of the 32-bit range: the
+// index of its second usage item lies beyond any field value and is dropped,
+// without the index arithmetic overflowing.
+TEST(HidReportDescriptor, ArrayIndexAtTheTopOfTheRange) {
+  const HidPreparsedData c = ParseOne({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05, 0x09,
+                                       0x17, 0xFF, 0xFF, 0xFF, 0x7F,  // logical min 0x7FFFFFFF
+                                       0x27, 0xFF, 0xFF, 0xFF, 0x7F,  // logical max 0x7FFFFFFF
+                                       0x19, 0x01, 0x29, 0x10, 0x19, 0x20, 0x29, 0x21,
+                                       0x75, 0x20, 0x95, 0x01, 0x81, 0x00, 0xC0});
+  ASSERT_EQ(c.buttonCaps[0].size(), 1u);
+  EXPECT_EQ(c.buttonCaps[0][0].arrayIndexMin, INT32_MAX);
+  EXPECT_EQ(c.buttonCaps[0][0].usageMin, 1);
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -130,6 +132,27 @@ TEST(SimProgram, OutlivesEndOfInputAndCleansUpOnSignal) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_FALSE(Exists(socket));
   EXPECT_FALSE(Exists(bus.Path() + "/ruvemo-sim-keyboard.json"));
+}
+
+TEST(SimProgram, RefusesABusFolderOthersMayWrite) {
+  const std::string program = ExecutableFolder() + "/ruvemo-sim";
+  TempBusFolder bus;
+  const std::string open = bus.Path() + "/open";
+  ASSERT_EQ(::mkdir(open.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+  FILE* pipe = ::popen((program + " keyboard --bus " + open + " </dev/null 2>&1").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char chunk[256];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, n);
+  const int status = ::pclose(pipe);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_NE(WEXITSTATUS(status), 0);
+  EXPECT_NE(output.find("cannot use bus folder " + open + ": others may write to it"),
+            std::string::npos)
+      << output;
+  EXPECT_FALSE(Exists(open + "/ruvemo-sim-keyboard.sock"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -14,6 +15,7 @@
 #include <json/json.h>
 
 #include "tests/sim/bus_client.h"
+#include "tests/support/debug_capture.h"
 
 namespace {
 
@@ -171,4 +173,52 @@ TEST(VhidNode, StartFailsWhenFolderCannotBeMade) {
   std::ofstream(file) << "x";
   CVhidNode node(file + "/bus", "kb", SampleInfo(), nullptr);
   EXPECT_FALSE(node.Start());
+}
+
+// Nodes are published only in this user's own folder that nobody else may
+// write to; anything else is refused and left as it is.
+TEST(VhidNode, RefusesABusFolderThatIsNotPrivate) {
+  TempBusFolder bus;
+  const std::string real = bus.Path() + "/real";
+  ASSERT_EQ(::mkdir(real.c_str(), 0700), 0);
+  struct Case {
+    const char* what;
+    std::string folder;
+    std::function<bool(const std::string&)> make;
+    const char* reason;
+  } cases[] = {
+      {"a symbolic link", bus.Path() + "/link",
+       [&](const std::string& f) { return ::symlink(real.c_str(), f.c_str()) == 0; },
+       "symbolic link"},
+      {"mode 0777", bus.Path() + "/open",
+       [](const std::string& f) {
+         return ::mkdir(f.c_str(), 0700) == 0 && ::chmod(f.c_str(), 0777) == 0;
+       },
+       "mode 0777"},
+      {"group-writable", bus.Path() + "/group",
+       [](const std::string& f) {
+         return ::mkdir(f.c_str(), 0700) == 0 && ::chmod(f.c_str(), 0770) == 0;
+       },
+       "mode 0770"},
+      {"another user's", bus.Path() + "/foreign",
+       [](const std::string& f) {
+         return ::mkdir(f.c_str(), 0700) == 0 && ::chown(f.c_str(), 4242, -1) == 0;
+       },
+       "owned by uid 4242"},
+      {"a plain file", bus.Path() + "/file",
+       [](const std::string& f) { return static_cast<bool>(std::ofstream(f) << "x"); },
+       "not a folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (std::string(c.what) == "another user's" && ::geteuid() != 0) continue;  // chown needs root
+    ASSERT_TRUE(c.make(c.folder));
+    DebugCapture debug;
+    CVhidNode node(c.folder, "kb", SampleInfo(), nullptr);
+    EXPECT_FALSE(node.Start());
+    EXPECT_TRUE(debug.Contains(c.reason));
+    EXPECT_FALSE(Exists(c.folder + "/kb.json"));
+    EXPECT_FALSE(Exists(c.folder + "/kb.sock"));
+  }
+  EXPECT_FALSE(Exists(real + "/kb.sock"));
 }
