@@ -38,3 +38,17 @@ function(ruvemo_test name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
+
+# ruvemo_fuzz_targets(GROUP LIBRARY TARGETS...)
+# One libFuzzer program per name, built from NAME_fuzz.cpp beside the caller
+# and linked with LIBRARY; GROUP is a custom target that builds them all.
+function(ruvemo_fuzz_targets group library)
+  add_custom_target(${group})
+  foreach(target ${ARGN})
+    add_executable(${target}_fuzz ${target}_fuzz.cpp)
+    target_compile_options(${target}_fuzz PRIVATE -fsanitize=fuzzer)
+    target_link_options(${target}_fuzz PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${target}_fuzz PRIVATE ${library})
+    add_dependencies(${group} ${target}_fuzz)
+  endforeach()
+endfunction()

@@ -26,6 +26,15 @@ struct CtlRun {
   std::string err;
 };
 
+// Rows of `list` for the keyboard's and the headset's command interfaces.
+constexpr const char* kKeyboardCommandRow =
+    R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)";
+constexpr const char* kHeadsetCommandRow = R"(0c76 +1630 +3 +0 +000c +1 +headset +command)";
+
+bool HasRow(const CtlRun& run, const char* pattern) {
+  return std::regex_search(run.out, std::regex(pattern));
+}
+
 class CtlDeviceTest : public BusFolderTest {
  protected:
   void SetUp() override {
@@ -80,15 +89,9 @@ TEST_F(CtlDeviceTest, ListShowsEveryPresentCatalogueInterface) {
   ASSERT_TRUE(sim_->Plug(SimProduct::Headset));
   const CtlRun run = Run("list");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(std::regex_search(
-      run.out, std::regex(R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)")))
-      << run.out;
-  EXPECT_TRUE(std::regex_search(
-      run.out, std::regex(R"(&col03 +1a2b +5055 +1 +3 +000c +1 +keyboard +event)")))
-      << run.out;
-  EXPECT_TRUE(
-      std::regex_search(run.out, std::regex(R"(0c76 +1630 +3 +0 +000c +1 +headset +command)")))
-      << run.out;
+  EXPECT_TRUE(HasRow(run, kKeyboardCommandRow)) << run.out;
+  EXPECT_TRUE(HasRow(run, R"(&col03 +1a2b +5055 +1 +3 +000c +1 +keyboard +event)")) << run.out;
+  EXPECT_TRUE(HasRow(run, kHeadsetCommandRow)) << run.out;
   // The keyboard's boot and mouse collections are not catalogue interfaces.
   EXPECT_EQ(run.out.find("&col01"), std::string::npos) << run.out;
 }
@@ -105,12 +108,8 @@ TEST_F(CtlDeviceTest, BusFolderNamesHoldingPathMarkersChangeNothing) {
   ASSERT_TRUE(sim_->Plug(SimProduct::Headset));
   CtlRun run = Run("list");
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(std::regex_search(
-      run.out, std::regex(R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)")))
-      << run.out;
-  EXPECT_TRUE(
-      std::regex_search(run.out, std::regex(R"(0c76 +1630 +3 +0 +000c +1 +headset +command)")))
-      << run.out;
+  EXPECT_TRUE(HasRow(run, kKeyboardCommandRow)) << run.out;
+  EXPECT_TRUE(HasRow(run, kHeadsetCommandRow)) << run.out;
   run = Run("info keyboard");
   EXPECT_EQ(run.status, 0) << run.err;
 }
@@ -127,9 +126,7 @@ TEST_F(CtlDeviceTest, ListEndsPromptlyBesideANodeThatTakesNoConnection) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_LT(elapsed, std::chrono::seconds(2));
-  EXPECT_TRUE(std::regex_search(
-      run.out, std::regex(R"(&col04 +1a2b +5055 +1 +4 +ff1c +92 +keyboard +command)")))
-      << run.out;
+  EXPECT_TRUE(HasRow(run, kKeyboardCommandRow)) << run.out;
   EXPECT_EQ(run.out.find("frozen"), std::string::npos) << run.out;
   EXPECT_NE(run.err.find("frozen.sock took no connection"), std::string::npos) << run.err;
 }
