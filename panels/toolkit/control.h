@@ -58,6 +58,8 @@ class CControlUI : public QWidget {
   // True while the control has the focus and it came from the keyboard
   // (Tab, Shift+Tab) or a key was used since: then a focus frame shows.
   bool HasKeyboardFocus() const { return keyboardFocus_ && hasFocus(); }
+  // The focus frame inside r, for items that show their list's focus.
+  void DrawFocusFrame(QPainter& painter, const QRect& r) const;
   bool IsContextMenuUsed() const { return contextMenuUsed_; }
   void SetContextMenuUsed(bool used) { contextMenuUsed_ = used; }
 
@@ -174,11 +176,6 @@ class CControlUI : public QWidget {
   // A thin frame inside r that shows keyboard focus (only while HasKeyboardFocus).
   void PaintFocusFrame(QPainter& painter, const QRect& r) const;
 
- public:
-  // The focus frame itself, for controls that show another's focus.
-  void DrawFocusFrame(QPainter& painter, const QRect& r) const;
-
- protected:
   void SetKeyboardFocus(bool on);
   QFont ResolveFont() const;
 

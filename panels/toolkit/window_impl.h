@@ -128,6 +128,8 @@ class WindowImplBase : public CWindowWnd,
   virtual LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 
   CPaintManagerUI& GetPaintManager() { return m_pm; }
+  // The visible, enabled control marked default="true" (Return's button), if any.
+  CControlUI* FindDefaultButton() const;
   CControlUI* GetRoot() const { return m_pm.GetRoot(); }
 
  protected:
@@ -142,12 +144,6 @@ class WindowImplBase : public CWindowWnd,
   // in a dialog Escape activates "closebtn", or is the system close without one.
   void keyPressEvent(QKeyEvent* event) override;
   bool InCaption(const QPoint& point) const;
-
- public:
-  // The visible, enabled button marked default="true", if any.
-  CControlUI* FindDefaultButton() const;
-
- protected:
   CPaintManagerUI m_pm;
   bool dragging_ = false;
   QPoint dragOffset_;
