@@ -8,7 +8,7 @@
 
 CButtonUI::CButtonUI(QWidget* parent) : CLabelUI(parent) {
   align_ = Qt::AlignCenter;
-  setFocusPolicy(Qt::ClickFocus);
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 bool CButtonUI::Activate() {
@@ -122,7 +122,10 @@ void CButtonUI::leaveEvent(QEvent* event) {
 }
 
 void CButtonUI::keyPressEvent(QKeyEvent* event) {
-  if ((event->key() == Qt::Key_Space || event->key() == Qt::Key_Return) && IsEnabled()) {
+  const int key = event->key();
+  if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && IsEnabled() &&
+      !event->isAutoRepeat()) {
+    SetKeyboardFocus(true);
     Activate();
     return;
   }
@@ -149,6 +152,7 @@ void CButtonUI::PaintStatusImage(QPainter& painter) {
     drawn = DrawImage(painter, focusedImage_);
   }
   if (!drawn) DrawImage(painter, normalImage_);
+  if (focusedImage_.empty()) PaintFocusFrame(painter, rect());
 
   bool fore = false;
   if (IsEnabled() && (state_ & UISTATE_PUSHED)) fore = DrawImage(painter, pushedForeImage_);

@@ -3,7 +3,10 @@
 // button makes it pushed and captured; the release inside activates it, which
 // raises "click". Images per state: "normalimage", "hotimage", "pushedimage",
 // "focusedimage", "disabledimage", and over them "foreimage", "hotforeimage",
-// "pushedforeimage".
+// "pushedforeimage". Buttons are in the Tab chain; Space or Return on the
+// focused button activates it (without "focusedimage" a focus frame shows
+// keyboard focus). A button with default="true" is its window's default
+// button: Return that no control takes activates it.
 
 #include "panels/toolkit/label.h"
 

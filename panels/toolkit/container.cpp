@@ -3,6 +3,8 @@
 #include <QChildEvent>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -115,9 +117,61 @@ void CContainerUI::SetMouseChildEnabled(bool enabled) {
     c->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled || !c->IsMouseEnabled());
 }
 
+QString CContainerUI::ScrollBarStyle(int width, int minHandle) {
+  // A slim bar that reads on light and dark skins alike.
+  return QStringLiteral(
+             "QScrollBar:vertical{background:transparent;border:none;margin:0;width:%1px;}"
+             "QScrollBar::handle:vertical{background:rgba(140,146,158,150);border-radius:%2px;"
+             "min-height:%3px;margin:0 %4px;}"
+             "QScrollBar::handle:vertical:hover,QScrollBar::handle:vertical:pressed{"
+             "background:rgba(160,166,178,220);}"
+             "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0;border:none;"
+             "background:none;}"
+             "QScrollBar::up-arrow:vertical,QScrollBar::down-arrow:vertical{width:0;height:0;"
+             "background:none;}"
+             "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:none;}")
+      .arg(width)
+      .arg(std::max(1, width / 2 - std::max(1, width / 5)))
+      .arg(minHandle)
+      .arg(std::max(1, width / 5));
+}
+
 void CContainerUI::EnableScrollBar(bool vertical) {
   vscroll_ = vertical;
+  if (vertical && !vbar_) {
+    vbar_ = new QScrollBar(Qt::Vertical, this);
+    vbar_->setFocusPolicy(Qt::NoFocus);
+    vbar_->hide();
+    QObject::connect(vbar_, &QScrollBar::valueChanged, this, [this](int v) { SetScrollPos(v); });
+  }
+  if (!vertical && vbar_) vbar_->hide();
   NeedUpdate();
+}
+
+int CContainerUI::ScrollBarWidth() const { return std::max(6, Scale(10)); }
+
+QRect CContainerUI::ViewRect() const {
+  QRect r = InnerRect();
+  if (vbar_ && !vbar_->isHidden()) r.setRight(r.right() - ScrollBarWidth());
+  return r;
+}
+
+void CContainerUI::UpdateScrollBar(const QRect& inner) {
+  if (!vbar_) return;
+  const bool show = vscroll_ && scrollRange_ > 0;
+  if (show) {
+    const int w = ScrollBarWidth();
+    const QString style = ScrollBarStyle(w, Scale(24));
+    if (vbar_->styleSheet() != style) vbar_->setStyleSheet(style);
+    const QSignalBlocker quiet(vbar_);
+    vbar_->setRange(0, scrollRange_);
+    vbar_->setPageStep(std::max(1, inner.height()));
+    vbar_->setSingleStep(Scale(30));
+    vbar_->setValue(scrollPos_);
+    vbar_->setGeometry(inner.right() + 1 - w, inner.top(), w, inner.height());
+    vbar_->raise();
+  }
+  if (show == vbar_->isHidden()) vbar_->setVisible(show);
 }
 
 void CContainerUI::SetScrollPos(int pos) {
@@ -129,11 +183,34 @@ void CContainerUI::SetScrollPos(int pos) {
 
 void CContainerUI::LineUp() { SetScrollPos(scrollPos_ - Scale(30)); }
 void CContainerUI::LineDown() { SetScrollPos(scrollPos_ + Scale(30)); }
+void CContainerUI::PageUp() { SetScrollPos(scrollPos_ - std::max(1, ViewRect().height())); }
+void CContainerUI::PageDown() { SetScrollPos(scrollPos_ + std::max(1, ViewRect().height())); }
+
+void CContainerUI::ScrollToShow(QWidget* widget) {
+  if (!vscroll_ || scrollRange_ <= 0 || !widget || !isAncestorOf(widget)) return;
+  const QRect view = ViewRect();
+  const QRect r(widget->mapTo(this, QPoint(0, 0)), widget->size());
+  if (r.top() < view.top()) {
+    SetScrollPos(scrollPos_ - (view.top() - r.top()));
+  } else if (r.bottom() > view.bottom()) {
+    // A widget taller than the view shows its top.
+    SetScrollPos(scrollPos_ + std::min(r.bottom() - view.bottom(), r.top() - view.top()));
+  }
+}
+
+void CContainerUI::ScrollIntoView(QWidget* widget) {
+  // Inner containers first, so that the outer ones see the final place.
+  for (QWidget* p = widget ? widget->parentWidget() : nullptr; p; p = p->parentWidget()) {
+    if (auto* c = dynamic_cast<CContainerUI*>(p)) c->ScrollToShow(widget);
+  }
+}
 
 CControlUI* CContainerUI::FindSubControl(const std::wstring& name) const {
   if (name.empty()) return nullptr;
-  for (CControlUI* c : findChildren<CControlUI*>(ToQ(name))) {
-    if (c->GetName() == name) return c;
+  // Qt's own children (edit fields, scroll bars) are not controls.
+  for (QWidget* w : findChildren<QWidget*>(ToQ(name))) {
+    auto* c = dynamic_cast<CControlUI*>(w);
+    if (c && c->GetName() == name) return c;
   }
   return nullptr;
 }
@@ -187,6 +264,37 @@ void CContainerUI::resizeEvent(QResizeEvent* event) {
   Relayout();
 }
 
+void CContainerUI::keyPressEvent(QKeyEvent* event) {
+  if (!vscroll_ || scrollRange_ <= 0 || (event->modifiers() & ~Qt::KeypadModifier)) {
+    CControlUI::keyPressEvent(event);
+    return;
+  }
+  switch (event->key()) {
+    case Qt::Key_Up:
+      LineUp();
+      break;
+    case Qt::Key_Down:
+      LineDown();
+      break;
+    case Qt::Key_PageUp:
+      PageUp();
+      break;
+    case Qt::Key_PageDown:
+      PageDown();
+      break;
+    case Qt::Key_Home:
+      SetScrollPos(0);
+      break;
+    case Qt::Key_End:
+      SetScrollPos(scrollRange_);
+      break;
+    default:
+      CControlUI::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+}
+
 void CContainerUI::wheelEvent(QWheelEvent* event) {
   if (!vscroll_ || scrollRange_ <= 0) {
     event->ignore();
@@ -217,16 +325,40 @@ void CContainerUI::childEvent(QChildEvent* event) {
 void CContainerUI::Relayout() {
   if (laying_) return;
   laying_ = true;
-  const QRect inner = InnerRect();
-  const int content = DoLayout(inner);
-  const int range = vscroll_ ? std::max(0, content - inner.height()) : 0;
+  QRect inner = InnerRect();
+  int content = DoLayout(inner);
+  int range = vscroll_ ? std::max(0, content - inner.height()) : 0;
+  if (range > 0 && vbar_) {
+    // The bar takes its width from the content, which may then grow taller.
+    inner.setRight(inner.right() - ScrollBarWidth());
+    content = DoLayout(inner);
+    range = std::max(0, content - inner.height());
+  }
   scrollRange_ = range;
   if (scrollPos_ > range) {
     scrollPos_ = range;
     DoLayout(inner);
   }
+  UpdateScrollBar(InnerRect());
+  if (vscroll_) ClipToView();
   laying_ = false;
   update();
+}
+
+void CContainerUI::ClipToView() {
+  // Children scrolled partly out of the view would otherwise show (and take
+  // clicks) in the inset around it.
+  const QRect view = ViewRect();
+  for (CControlUI* c : items_) {
+    if (c->isHidden()) continue;
+    const QRect g = c->geometry();
+    const QRect shown = g & view;
+    if (shown == g) {
+      if (!c->mask().isEmpty()) c->clearMask();
+    } else {
+      c->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : QRegion(shown.translated(-g.topLeft())));
+    }
+  }
 }
 
 QRect CContainerUI::InnerRect() const {

@@ -3,10 +3,17 @@
 // CVerticalLayoutUI and CHorizontalLayoutUI (children in a column or a row;
 // fixed sizes are kept and the rest is shared), CTabLayoutUI (one page shown).
 // Float children are placed by their "pos" inside the container.
+// A container with "vscrollbar" scrolls its content vertically: a scroll bar
+// shows at the right edge whenever the content is taller than the inner
+// rectangle (the content is laid out narrower by its width); the wheel, the
+// bar, Up/Down, Page Up/Page Down, Home/End (when no child takes them) and
+// Tab focus moving to a child out of view scroll it.
 
 #include <vector>
 
 #include "panels/toolkit/control.h"
+
+class QScrollBar;
 
 class CContainerUI : public CControlUI {
  public:
@@ -46,6 +53,16 @@ class CContainerUI : public CControlUI {
   void SetScrollPos(int pos);
   void LineUp();
   void LineDown();
+  void PageUp();
+  void PageDown();
+  // The vertical scroll bar (created with "vscrollbar"; shown while needed).
+  QScrollBar* GetVerticalScrollBar() const { return vbar_; }
+  // Scrolls so that the widget (a descendant) is inside the visible part.
+  void ScrollToShow(QWidget* widget);
+  // Scrolls every scrolling container around the widget so that it shows.
+  static void ScrollIntoView(QWidget* widget);
+  // The style sheet of the toolkit's vertical scroll bars (width in pixels).
+  static QString ScrollBarStyle(int width, int minHandle);
 
   CControlUI* FindSubControl(const std::wstring& name) const;
 
@@ -61,10 +78,17 @@ class CContainerUI : public CControlUI {
   bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void childEvent(QChildEvent* event) override;
   // Places the children in the inner rectangle; returns the content height.
   virtual int DoLayout(const QRect& inner);
   QRect InnerRect() const;
+  // The inner rectangle less the scroll bar while it shows.
+  QRect ViewRect() const;
+  int ScrollBarWidth() const;
+  void UpdateScrollBar(const QRect& inner);
+  // Masks the children to the view rectangle (scrolling containers).
+  void ClipToView();
   void PlaceFloat(CControlUI* child, const QRect& inner);
   // Where a non-float child goes inside rect, honouring its padding and sizes.
   QRect PlaceInCell(CControlUI* child, const QRect& cell) const;
@@ -81,6 +105,7 @@ class CContainerUI : public CControlUI {
   int scrollPos_ = 0;
   int scrollRange_ = 0;
   bool laying_ = false;
+  QScrollBar* vbar_ = nullptr;
 };
 
 class CVerticalLayoutUI : public CContainerUI {

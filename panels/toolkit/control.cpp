@@ -3,9 +3,12 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
 
+#include "panels/toolkit/container.h"
 #include "panels/toolkit/image_string.h"
 #include "panels/toolkit/paint_manager.h"
 #include "panels/toolkit/resource_manager.h"
@@ -71,6 +74,18 @@ void CControlUI::SetEnabled(bool enabled) {
 void CControlUI::SetMouseEnabled(bool enabled) {
   mouseEnabled_ = enabled;
   setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+  AllowFocus(enabled);
+}
+
+void CControlUI::AllowFocus(bool allowed) {
+  if (allowed == focusAllowed_) return;
+  focusAllowed_ = allowed;
+  if (!allowed) {
+    wantedFocus_ = focusPolicy();
+    setFocusPolicy(Qt::NoFocus);
+  } else {
+    setFocusPolicy(wantedFocus_);
+  }
 }
 
 void CControlUI::SetFixedWidth(int cx) {
@@ -350,6 +365,47 @@ void CControlUI::contextMenuEvent(QContextMenuEvent* event) {
   const QPoint p = event->pos();
   RaiseNotify(L"menu", static_cast<WPARAM>(event->modifiers()),
               static_cast<LPARAM>((p.x() & 0xFFFF) | ((p.y() & 0xFFFF) << 16)));
+}
+
+void CControlUI::focusInEvent(QFocusEvent* event) {
+  const bool fromKeys =
+      event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+  SetKeyboardFocus(fromKeys);
+  if (fromKeys) CContainerUI::ScrollIntoView(this);
+  QWidget::focusInEvent(event);
+}
+
+void CControlUI::focusOutEvent(QFocusEvent* event) {
+  SetKeyboardFocus(false);
+  QWidget::focusOutEvent(event);
+}
+
+void CControlUI::keyPressEvent(QKeyEvent* event) {
+  SetKeyboardFocus(true);
+  QWidget::keyPressEvent(event);
+}
+
+void CControlUI::SetKeyboardFocus(bool on) {
+  if (keyboardFocus_ == on) return;
+  keyboardFocus_ = on;
+  update();
+}
+
+void CControlUI::PaintFocusFrame(QPainter& painter, const QRect& r) const {
+  if (HasKeyboardFocus()) DrawFocusFrame(painter, r);
+}
+
+void CControlUI::DrawFocusFrame(QPainter& painter, const QRect& r) const {
+  if (r.width() < 4 || r.height() < 4) return;
+  painter.save();
+  QPen pen(palette().color(QPalette::Highlight));
+  pen.setWidth(std::max(1, Scale(2)));
+  pen.setJoinStyle(Qt::MiterJoin);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  const qreal in = pen.width() / 2.0;
+  painter.drawRect(QRectF(r).adjusted(in, in, -in, -in));
+  painter.restore();
 }
 
 bool CControlUI::event(QEvent* event) {

@@ -20,6 +20,8 @@ class QTimer;
 struct TNotifyUI;
 
 class CControlUI : public QWidget {
+  Q_OBJECT
+
  public:
   explicit CControlUI(QWidget* parent = nullptr);
   ~CControlUI() override;
@@ -48,7 +50,16 @@ class CControlUI : public QWidget {
   virtual bool IsEnabled() const { return enabled_; }
   virtual void SetEnabled(bool enabled = true);
   bool IsMouseEnabled() const { return mouseEnabled_; }
+  // Without the mouse a control also leaves the keyboard focus chain.
   void SetMouseEnabled(bool enabled = true);
+  // Lets the control take the keyboard focus as its class does (Tab and
+  // click), or keeps it out of the focus chain.
+  void AllowFocus(bool allowed);
+  // True while the control has the focus and it came from the keyboard
+  // (Tab, Shift+Tab) or a key was used since: then a focus frame shows.
+  bool HasKeyboardFocus() const { return keyboardFocus_ && hasFocus(); }
+  // The focus frame inside r, for items that show their list's focus.
+  void DrawFocusFrame(QPainter& painter, const QRect& r) const;
   bool IsContextMenuUsed() const { return contextMenuUsed_; }
   void SetContextMenuUsed(bool used) { contextMenuUsed_ = used; }
 
@@ -151,12 +162,21 @@ class CControlUI : public QWidget {
   // With the context menu in use ("menu" attribute) a context request raises
   // "menu": wParam = keyboard modifiers, lParam = x | y << 16 (control coordinates).
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // Focus from Tab scrolls the control into view inside scrolling containers.
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  // Keys mark the focus as keyboard focus (the focus frame shows).
+  void keyPressEvent(QKeyEvent* event) override;
   virtual void DoPaint(QPainter& painter);
   virtual void PaintBkColor(QPainter& painter);
   virtual void PaintBkImage(QPainter& painter);
   virtual void PaintStatusImage(QPainter& painter) { (void)painter; }
   virtual void PaintText(QPainter& painter) { (void)painter; }
   virtual void PaintBorder(QPainter& painter);
+  // A thin frame inside r that shows keyboard focus (only while HasKeyboardFocus).
+  void PaintFocusFrame(QPainter& painter, const QRect& r) const;
+
+  void SetKeyboardFocus(bool on);
   QFont ResolveFont() const;
 
   std::wstring name_;
@@ -167,6 +187,9 @@ class CControlUI : public QWidget {
   bool internVisible_ = true;
   bool enabled_ = true;
   bool mouseEnabled_ = true;
+  bool focusAllowed_ = true;
+  Qt::FocusPolicy wantedFocus_ = Qt::NoFocus;  // the class's policy while focus is not allowed
+  bool keyboardFocus_ = false;
   bool contextMenuUsed_ = false;
   std::wstring userData_;
   std::uintptr_t tag_ = 0;

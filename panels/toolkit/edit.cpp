@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
+#include "panels/toolkit/container.h"
 #include "panels/toolkit/paint_manager.h"
 
 CEditUI::CEditUI(QWidget* parent) : CLabelUI(parent), edit_(new QLineEdit(this)) {
@@ -14,8 +15,9 @@ CEditUI::CEditUI(QWidget* parent) : CLabelUI(parent), edit_(new QLineEdit(this))
   edit_->setAttribute(Qt::WA_TranslucentBackground);
   edit_->setStyleSheet("QLineEdit{background:transparent;}");
   edit_->installEventFilter(this);
-  // Focus comes from a click or the program, never from window activation.
-  edit_->setFocusPolicy(Qt::ClickFocus);
+  // Focus comes from a click, Tab or the program; the window keeps it on
+  // activation (see CWindowWnd::showEvent).
+  edit_->setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(edit_);
   QObject::connect(edit_, &QLineEdit::textEdited, this, [this] { RaiseNotify(L"textchanged"); });
   QObject::connect(edit_, &QLineEdit::returnPressed, this, [this] { RaiseNotify(L"return"); });
@@ -106,6 +108,9 @@ void CEditUI::ClipToRange() {
 bool CEditUI::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit_) {
     if (event->type() == QEvent::FocusIn) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+        CContainerUI::ScrollIntoView(this);
       update();
       RaiseNotify(L"setfocus");
     } else if (event->type() == QEvent::FocusOut) {

@@ -25,11 +25,15 @@ struct ImageSpec {
   bool ytiled = false;
 };
 
+// The parsed image string; repeated strings come from the image cache.
 ImageSpec ParseImageString(const std::wstring& image);
+// Parses without the cache.
+ImageSpec ParseImageStringNow(const std::wstring& image);
 
 // Draws an image string into rect (the control's rectangle in painter
-// coordinates). scale is the UI scale (96 = 100 %). Returns false when the
-// image cannot be loaded.
+// coordinates). scale is the UI scale (96 = 100 %). The picture is made once
+// per image, drawn size and device pixel ratio (see image_cache.h) and then
+// only copied to the painter. Returns false when the image cannot be loaded.
 bool DrawImageString(QPainter& painter, const QRect& rect, const std::wstring& image,
                      int scale = 96);
 bool DrawImageSpec(QPainter& painter, const QRect& rect, const ImageSpec& imageSpec,

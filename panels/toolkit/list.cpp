@@ -1,6 +1,8 @@
 #include "panels/toolkit/list.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -110,6 +112,13 @@ void PaintItemBackground(CControlUI* self, IListItemUI* item, QPainter& painter)
   if (color) painter.fillRect(self->rect(), ToQColor(color));
 }
 
+// The current item of a list that has the keyboard focus shows the focus frame.
+void PaintItemFocus(CControlUI* self, IListItemUI* item, QPainter& painter) {
+  auto* list = dynamic_cast<CListUI*>(item->GetOwner());
+  if (list && list->HasKeyboardFocus() && list->GetCurSel() == item->GetIndex())
+    self->DrawFocusFrame(painter, self->rect());
+}
+
 void PaintItemImage(CControlUI* self, IListItemUI* item, QPainter& painter) {
   TListInfoUI* info = item->GetOwner() ? item->GetOwner()->GetListInfo() : nullptr;
   if (!info) return;
@@ -119,9 +128,8 @@ void PaintItemImage(CControlUI* self, IListItemUI* item, QPainter& painter) {
 }
 }  // namespace
 
-CListElementUI::CListElementUI(QWidget* parent) : CControlUI(parent) {
-  setFocusPolicy(Qt::ClickFocus);
-}
+// Items take no focus of their own: a click focuses the list around them.
+CListElementUI::CListElementUI(QWidget* parent) : CControlUI(parent) {}
 
 bool CListElementUI::Activate() {
   if (!CControlUI::Activate()) return false;
@@ -159,6 +167,10 @@ void CListElementUI::keyPressEvent(QKeyEvent* event) {
   CControlUI::keyPressEvent(event);
 }
 void CListElementUI::contextMenuEvent(QContextMenuEvent* event) { ItemContextMenu(this, event); }
+void CListElementUI::DoPaint(QPainter& painter) {
+  CControlUI::DoPaint(painter);
+  PaintItemFocus(this, this, painter);
+}
 void CListElementUI::PaintBkColor(QPainter& painter) {
   CControlUI::PaintBkColor(painter);
   PaintItemBackground(this, this, painter);
@@ -214,9 +226,7 @@ void CListTextElementUI::PaintText(QPainter& painter) {
   }
 }
 
-CListContainerElementUI::CListContainerElementUI(QWidget* parent) : CHorizontalLayoutUI(parent) {
-  setFocusPolicy(Qt::ClickFocus);
-}
+CListContainerElementUI::CListContainerElementUI(QWidget* parent) : CHorizontalLayoutUI(parent) {}
 
 bool CListContainerElementUI::Activate() {
   if (!CControlUI::Activate()) return false;
@@ -256,6 +266,10 @@ void CListContainerElementUI::keyPressEvent(QKeyEvent* event) {
 void CListContainerElementUI::contextMenuEvent(QContextMenuEvent* event) {
   ItemContextMenu(this, event);
 }
+void CListContainerElementUI::DoPaint(QPainter& painter) {
+  CHorizontalLayoutUI::DoPaint(painter);
+  PaintItemFocus(this, this, painter);
+}
 void CListContainerElementUI::PaintBkColor(QPainter& painter) {
   CHorizontalLayoutUI::PaintBkColor(painter);
   PaintItemBackground(this, this, painter);
@@ -264,7 +278,85 @@ void CListContainerElementUI::PaintStatusImage(QPainter& painter) {
   PaintItemImage(this, this, painter);
 }
 
-CListUI::CListUI(QWidget* parent) : CVerticalLayoutUI(parent) { vscroll_ = true; }
+CListUI::CListUI(QWidget* parent) : CVerticalLayoutUI(parent) {
+  EnableScrollBar(true);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+int CListUI::NextSelectable(int index, int step) const {
+  for (int i = index + step; i >= 0 && i < GetCount(); i += step) {
+    CControlUI* c = GetItemAt(i);
+    if (ItemFace(i) && c->IsVisible() && c->IsEnabled()) return i;
+  }
+  return -1;
+}
+
+void CListUI::keyPressEvent(QKeyEvent* event) {
+  SetKeyboardFocus(true);
+  if (forwardingKey_ ||
+      (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    CVerticalLayoutUI::keyPressEvent(event);
+    return;
+  }
+  const int count = GetCount();
+  int target = -1;
+  switch (event->key()) {
+    case Qt::Key_Up:
+      target = NextSelectable(curSel_ < 0 ? count : curSel_, -1);
+      break;
+    case Qt::Key_Down:
+      target = NextSelectable(curSel_, 1);
+      break;
+    case Qt::Key_Home:
+      target = NextSelectable(-1, 1);
+      break;
+    case Qt::Key_End:
+      target = NextSelectable(count, -1);
+      break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+      // As many items as fit in the view, or at least one.
+      const int step = event->key() == Qt::Key_PageDown ? 1 : -1;
+      CControlUI* current = GetItemAt(curSel_);
+      const int row = std::max(1, current ? current->height() : Scale(30));
+      int moves = std::max(1, ViewRect().height() / row);
+      target = curSel_ < 0 ? NextSelectable(step > 0 ? -1 : count, step) : curSel_;
+      for (int next = target; moves > 0 && next >= 0; --moves) {
+        next = NextSelectable(target, step);
+        if (next >= 0) target = next;
+      }
+      break;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // The current item answers Return as it would with the focus itself.
+      if (CControlUI* item = GetItemAt(curSel_)) {
+        forwardingKey_ = true;
+        QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text());
+        QCoreApplication::sendEvent(item, &copy);
+        forwardingKey_ = false;
+        event->setAccepted(copy.isAccepted());
+        return;
+      }
+      event->ignore();
+      return;
+    default:
+      CVerticalLayoutUI::keyPressEvent(event);
+      return;
+  }
+  if (target >= 0 && target != curSel_) SelectItem(target, false, true);
+  event->accept();
+}
+
+void CListUI::focusInEvent(QFocusEvent* event) {
+  CVerticalLayoutUI::focusInEvent(event);
+  if (CControlUI* current = GetItemAt(curSel_)) current->update();
+}
+
+void CListUI::focusOutEvent(QFocusEvent* event) {
+  CVerticalLayoutUI::focusOutEvent(event);
+  if (CControlUI* current = GetItemAt(curSel_)) current->update();
+}
 
 IListItemUI* CListUI::ItemFace(int index) const {
   return dynamic_cast<IListItemUI*>(GetItemAt(index));
@@ -346,7 +438,7 @@ bool CListUI::SelectItem(int index, bool takeFocus, bool triggerEvent) {
     ItemFace(index)->SetSelectedFlag(true);
     CControlUI* control = GetItemAt(index);
     control->update();
-    if (takeFocus) control->setFocus();
+    if (takeFocus) setFocus(Qt::OtherFocusReason);
     EnsureVisible(index);
   }
   if (triggerEvent) RaiseNotify(L"itemselect", static_cast<WPARAM>(index), old);
@@ -413,13 +505,7 @@ void CListUI::EnsureVisible(int index) {
   CControlUI* control = GetItemAt(index);
   if (!control) return;
   Relayout();
-  const QRect inner = InnerRect();
-  const QRect r = control->geometry();
-  if (r.top() < inner.top()) {
-    SetScrollPos(scrollPos_ - (inner.top() - r.top()));
-  } else if (r.bottom() > inner.bottom()) {
-    SetScrollPos(scrollPos_ + (r.bottom() - inner.bottom()));
-  }
+  ScrollToShow(control);
 }
 
 void CListUI::SetAttribute(const std::wstring& name, const std::wstring& value) {

@@ -6,6 +6,10 @@
 // Notifications: "itemselect" from the list (wParam = new index, lParam = the
 // previous one), "itemclick" from an item on button release, "itemactivate"
 // from an item on double click, Return or SelectItemActivate.
+// Keyboard: the list takes the focus (Tab, or a click on an item); Up, Down,
+// Page Up, Page Down, Home and End select like a click ("itemselect"),
+// Return goes to the current item (activation). The current item shows a
+// focus frame while the focus came from the keyboard.
 
 #include "panels/toolkit/container.h"
 
@@ -62,8 +66,9 @@ class IListItemUI {
   virtual bool Select(bool select = true, bool triggerEvent = true);
   virtual bool SelectMulti(bool select = true);
   bool IsHot() const { return hot_; }
-  // Sets the flag only (the owner calls it).
+  // Set the flags only (the owner calls them).
   void SetSelectedFlag(bool on) { selected_ = on; }
+  void SetHotFlag(bool on) { hot_ = on; }
 
  protected:
   int index_ = -1;
@@ -87,6 +92,7 @@ class CListElementUI : public CControlUI, public IListItemUI {
   void leaveEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void DoPaint(QPainter& painter) override;
   void PaintBkColor(QPainter& painter) override;
   void PaintStatusImage(QPainter& painter) override;
 };
@@ -131,6 +137,7 @@ class CListContainerElementUI : public CHorizontalLayoutUI, public IListItemUI {
   void leaveEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void DoPaint(QPainter& painter) override;
   void PaintBkColor(QPainter& painter) override;
   void PaintStatusImage(QPainter& painter) override;
 };
@@ -164,8 +171,15 @@ class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
   void SetAttribute(const std::wstring& name, const std::wstring& value) override;
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void Reindex();
   IListItemUI* ItemFace(int index) const;
+  // The nearest item from index (exclusive) in direction step that can be
+  // selected (visible, enabled); -1 when there is none.
+  int NextSelectable(int index, int step) const;
+  bool forwardingKey_ = false;
 
   TListInfoUI info_;
   int curSel_ = -1;

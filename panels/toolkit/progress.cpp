@@ -1,5 +1,7 @@
 #include "panels/toolkit/progress.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -81,7 +83,7 @@ void CProgressUI::PaintStatusImage(QPainter& painter) {
   }
 }
 
-CSliderUI::CSliderUI(QWidget* parent) : CProgressUI(parent) {}
+CSliderUI::CSliderUI(QWidget* parent) : CProgressUI(parent) { setFocusPolicy(Qt::StrongFocus); }
 
 void CSliderUI::SetThumbSize(const QSize& size) {
   thumbSize_ = size;
@@ -137,6 +139,7 @@ void CSliderUI::mousePressEvent(QMouseEvent* event) {
     event->ignore();
     return;
   }
+  FinishKeyChange();
   dragging_ = true;
   const int v = ValueAt(event->position().toPoint());
   if (v != value_) {
@@ -173,6 +176,67 @@ void CSliderUI::wheelEvent(QWheelEvent* event) {
   RaiseNotify(L"valuechanged");
 }
 
+void CSliderUI::keyPressEvent(QKeyEvent* event) {
+  SetKeyboardFocus(true);
+  if (!IsEnabled() || dragging_ ||
+      (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    CProgressUI::keyPressEvent(event);
+    return;
+  }
+  const int step = std::max(1, step_);
+  const int span = max_ - min_;
+  const int page = std::max(step, span / 10 / step * step);
+  int v = value_;
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+      v -= step;
+      break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+      v += step;
+      break;
+    case Qt::Key_PageDown:
+      v -= page;
+      break;
+    case Qt::Key_PageUp:
+      v += page;
+      break;
+    case Qt::Key_Home:
+      v = min_;
+      break;
+    case Qt::Key_End:
+      v = max_;
+      break;
+    default:
+      CProgressUI::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+  v = std::clamp(v, min_, max_);
+  if (v == value_) return;
+  SetValue(v);
+  keyMoved_ = true;
+  RaiseNotify(L"movevaluechanged");
+}
+
+void CSliderUI::keyReleaseEvent(QKeyEvent* event) {
+  // Held keys repeat press and release; only the last release ends the change.
+  if (!event->isAutoRepeat()) FinishKeyChange();
+  CProgressUI::keyReleaseEvent(event);
+}
+
+void CSliderUI::focusOutEvent(QFocusEvent* event) {
+  FinishKeyChange();
+  CProgressUI::focusOutEvent(event);
+}
+
+void CSliderUI::FinishKeyChange() {
+  if (!keyMoved_) return;
+  keyMoved_ = false;
+  RaiseNotify(L"valuechanged");
+}
+
 void CSliderUI::PaintStatusImage(QPainter& painter) {
   CProgressUI::PaintStatusImage(painter);
   const QRect thumb = GetThumbRect();
@@ -185,4 +249,5 @@ void CSliderUI::PaintStatusImage(QPainter& painter) {
     painter.setBrush(QColor(0xF0, 0xF0, 0xF0));
     painter.drawEllipse(thumb);
   }
+  PaintFocusFrame(painter, thumb.adjusted(-Scale(2), -Scale(2), Scale(2), Scale(2)));
 }

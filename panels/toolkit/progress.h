@@ -3,7 +3,12 @@
 // (or the fore colour) over the part of the bar the value covers.
 // CSliderUI: a progress the user drags. While the thumb moves it raises
 // "movevaluechanged", when the button is released "valuechanged" (also after
-// a click on the bar or a wheel step). SetValue never notifies.
+// a click on the bar or a wheel step). The keyboard works the same way: each
+// press of Left/Right/Up/Down (one step), Page Up/Page Down (a tenth of the
+// range, at least one step), Home or End moves the thumb with
+// "movevaluechanged", and letting the key go (or the focus leaving) raises
+// "valuechanged" once, as releasing the mouse button does. SetValue never
+// notifies.
 
 #include "panels/toolkit/label.h"
 
@@ -57,9 +62,15 @@ class CSliderUI : public CProgressUI {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void PaintStatusImage(QPainter& painter) override;
+  // Ends a keyboard change: "valuechanged" when the keys moved the value.
+  void FinishKeyChange();
 
   int step_ = 1;
+  bool keyMoved_ = false;
   QSize thumbSize_{10, 10};
   std::wstring thumbImage_, thumbHotImage_, thumbPushedImage_;
   bool dragging_ = false;

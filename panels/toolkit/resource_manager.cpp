@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <QXmlStreamReader>
 
+#include "panels/toolkit/image_cache.h"
 #include "panels/toolkit/ui_types.h"
 #include "platform/debug_output.h"
 
@@ -22,7 +23,16 @@ void CResourceManager::SetResourcePath(const std::wstring& path) {
   p.replace('\\', '/');
   if (!p.isEmpty() && !p.endsWith('/')) p += '/';
   resourcePath_ = FromQ(p);
+  ResetImages();
+}
+
+void CResourceManager::ResetImages() {
   images_.clear();
+  CImageCache::GetInstance().Clear();
+}
+
+std::wstring CResourceManager::ResolveImagePath(const std::wstring& file) const {
+  return ResolvePath(GetImageFile(file));
 }
 
 std::wstring CResourceManager::ResolvePath(const std::wstring& file) const {
@@ -49,6 +59,8 @@ bool CResourceManager::LoadResource(const std::wstring& file) {
     if (xml.name().compare(QLatin1String("Image"), Qt::CaseInsensitive) == 0)
       imageFiles_[name] = path;
   }
+  // Named images may now stand for other files.
+  ResetImages();
   return !xml.hasError();
 }
 
@@ -101,7 +113,7 @@ void CResourceManager::ReloadText() {
 }
 
 QImage CResourceManager::LoadImage(const std::wstring& file) {
-  std::wstring path = ResolvePath(GetImageFile(file));
+  std::wstring path = ResolveImagePath(file);
   auto it = images_.find(path);
   if (it != images_.end()) return it->second;
   QImage image;
@@ -126,5 +138,5 @@ void CResourceManager::Release() {
   xmlFiles_.clear();
   imageFiles_.clear();
   texts_.clear();
-  images_.clear();
+  ResetImages();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Process-wide skin resources: the skin folder, the index of named resources
 // (res.xml), the language table that turns language ids into display text,
-// and the cache of decoded images.
+// and the decoded images. Changing the skin folder or the index empties the
+// decoded images and the image cache (image_cache.h).
 
 #include <QImage>
 
@@ -42,9 +43,14 @@ class CResourceManager {
   // Repaints every window so that resource texts show the current language.
   void ReloadText();
 
-  // Images, decoded once per full path (SVG files are rendered at their own size).
+  // The full path of an image: a named image of the index or a file name.
+  std::wstring ResolveImagePath(const std::wstring& file) const;
+  // Images, decoded once per full path (SVG files are rendered at their own
+  // size; painting renders them at the drawn size through the image cache).
   QImage LoadImage(const std::wstring& file);
-  void ResetImages() { images_.clear(); }
+  // Forgets the decoded images and the image cache's pictures (a new skin,
+  // index or scale); the next paint makes them again.
+  void ResetImages();
 
   void Release();
 

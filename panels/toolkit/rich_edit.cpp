@@ -9,7 +9,8 @@ CRichEditUI::CRichEditUI(QWidget* parent) : CControlUI(parent), edit_(new QPlain
   resourceText_ = false;
   edit_->setFrameShape(QFrame::NoFrame);
   edit_->installEventFilter(this);
-  edit_->setFocusPolicy(Qt::ClickFocus);
+  edit_->setFocusPolicy(Qt::StrongFocus);
+  edit_->setTabChangesFocus(true);
   setFocusProxy(edit_);
   QObject::connect(edit_, &QPlainTextEdit::textChanged, this, [this] {
     if (!settingText_) RaiseNotify(L"textchanged");

@@ -1,8 +1,10 @@
 #include "panels/toolkit/window_impl.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QThread>
@@ -140,6 +142,21 @@ void CWindowWnd::closeEvent(QCloseEvent* event) {
   // A close from the system (window manager, Alt+F4) is the close command.
   event->ignore();
   HandleMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void CWindowWnd::showEvent(QShowEvent* event) {
+  if (!focusWidget()) setFocus(Qt::OtherFocusReason);
+  QWidget::showEvent(event);
+}
+
+bool CWindowWnd::focusNextPrevChild(bool next) {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus && focus != this && isAncestorOf(focus) &&
+      (!focus->isVisibleTo(this) || !focus->isEnabled())) {
+    setFocus(Qt::OtherFocusReason);
+    return true;
+  }
+  return QWidget::focusNextPrevChild(next);
 }
 
 WindowImplBase::WindowImplBase() = default;
@@ -311,6 +328,38 @@ void WindowImplBase::changeEvent(QEvent* event) {
     if (restoreBtn) restoreBtn->SetVisible(maximized);
   }
   CWindowWnd::changeEvent(event);
+}
+
+CControlUI* WindowImplBase::FindDefaultButton() const {
+  CControlUI* root = m_pm.GetRoot();
+  if (!root) return nullptr;
+  for (QWidget* w : root->findChildren<QWidget*>()) {
+    auto* c = dynamic_cast<CControlUI*>(w);
+    if (c && c->HasAttribute(L"default") && ParseBool(c->GetAttribute(L"default")) &&
+        c->isVisibleTo(const_cast<WindowImplBase*>(this)) && c->IsEnabled())
+      return c;
+  }
+  return nullptr;
+}
+
+void WindowImplBase::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+  if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    if (CControlUI* button = FindDefaultButton()) {
+      button->Activate();
+      return;
+    }
+  } else if (plain && key == Qt::Key_Escape && IsDialog()) {
+    CControlUI* close = m_pm.FindControl(L"closebtn");
+    if (close && close->isVisibleTo(this) && close->IsEnabled()) {
+      close->Activate();
+    } else {
+      HandleMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    return;
+  }
+  CWindowWnd::keyPressEvent(event);
 }
 
 bool WaitWithMessages(const std::function<bool()>& done, int timeoutMs) {

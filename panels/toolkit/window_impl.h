@@ -78,6 +78,15 @@ class CWindowWnd : public QWidget {
   // Called from Create after the window exists.
   virtual void OnCreate() {}
   void closeEvent(QCloseEvent* event) override;
+  // A window shown without a focused control keeps the focus itself, so
+  // that activation does not hand it to the first control of the Tab chain
+  // (an edit would report "setfocus").
+  void showEvent(QShowEvent* event) override;
+  // Focus leaving a control that is hidden or disabled returns to the
+  // window instead of moving on to the next control; Tab moves on as usual.
+  bool focusNextPrevChild(bool next) override;
+  // A dialog: a window with an owner or running modally.
+  bool IsDialog() const { return parentWidget() != nullptr || modalLoop_ != nullptr; }
   void DoClose(int result);
   void FinishClose();
 
@@ -119,6 +128,8 @@ class WindowImplBase : public CWindowWnd,
   virtual LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 
   CPaintManagerUI& GetPaintManager() { return m_pm; }
+  // The visible, enabled control marked default="true" (Return's button), if any.
+  CControlUI* FindDefaultButton() const;
   CControlUI* GetRoot() const { return m_pm.GetRoot(); }
 
  protected:
@@ -129,8 +140,10 @@ class WindowImplBase : public CWindowWnd,
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // Keys no control took: Return activates the default button (default="true");
+  // in a dialog Escape activates "closebtn", or is the system close without one.
+  void keyPressEvent(QKeyEvent* event) override;
   bool InCaption(const QPoint& point) const;
-
   CPaintManagerUI m_pm;
   bool dragging_ = false;
   QPoint dragOffset_;

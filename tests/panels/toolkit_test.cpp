@@ -129,6 +129,11 @@ TEST_F(ToolkitTest, BuildsTheLayoutWithCallbackFactoryIncludesAndWindowSettings)
   EXPECT_EQ(pm->FindSubControlByName(pm->FindControl(L"caption"), L"closebtn"),
             pm->FindControl(L"closebtn"));
   EXPECT_EQ(pm->FindSubControlByName(pm->FindControl(L"caption"), L"ok_btn"), nullptr);
+  // Lookups by class see controls only, never Qt's own widgets inside them
+  // (the edit's line edit, the list's scroll bar).
+  EXPECT_EQ(pm->FindSubControlsByClass(root, L"Edit"),
+            std::vector<CControlUI*>{pm->FindControl(L"num_edit")});
+  EXPECT_EQ(pm->FindSubControlsByClass(root, L"ListLabelElement").size(), 5u);  // list and combo
 }
 
 TEST_F(ToolkitTest, FactoryClassesAreFoundByShortNameAndUnknownOnesGiveNothing) {
