@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "panels/controls/own_controls.h"
+#include "panels/device_profile.h"
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/paint_manager.h"
 #include "panels/toolkit/resource_manager.h"
@@ -40,7 +41,7 @@ const std::vector<ControlClassEntry>& ControlClassTable() {
         {L"CLightControlUI", L"LightControl", {}},
         {L"CMacroControlUI", nullptr, {}},
         {L"CKeySetControlUI", L"KeySetControl", {}},
-        {L"CDeviceProfileUI", L"DeviceProfile", {}},
+        {L"CDeviceProfileUI", L"DeviceProfile", [] { return new CDeviceProfileUI(); }},
         {L"CShootControlUI", L"ShootControl", {}},
         {L"CMagicControlUI", L"MagicControl", {}},
         {L"CVoice6533ControlUI", L"Voice6533Control", {}},

@@ -71,8 +71,61 @@ void CDeviceKeyButtonUI::mouseDoubleClickEvent(QMouseEvent* event) {
   update();
 }
 
+void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
+  const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+  const qreal radius = Scale(5);
+  const bool hot = IsEnabled() && (state_ & (UISTATE_HOT | UISTATE_PUSHED));
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(hot ? 0x5A6478 : 0x323844), 1));
+  painter.setBrush(QColor(IsEnabled() ? 0x1B1E25 : 0x15171C));
+  painter.drawRoundedRect(r, radius, radius);
+  // The top face of the cap, a little lighter and inset towards the top.
+  const qreal side = Scale(3);
+  const QRectF face = r.adjusted(side, Scale(2), -side, -Scale(5));
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(hot ? 0x2D323C : 0x252932));
+  painter.drawRoundedRect(face, radius - 1, radius - 1);
+  painter.restore();
+}
+
+void CDeviceKeyButtonUI::PaintCapLight(QPainter& painter) {
+  QColor c = GetLightPaintColor();
+  c.setAlpha(255);
+  const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
+  const qreal radius = Scale(5);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setOpacity(brightness_ / 255.0);
+  // Light spilling round the cap: a frame and a bright strip under the face.
+  painter.setPen(QPen(c, Scale(2)));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRoundedRect(r, radius, radius);
+  const QRectF strip(r.left() + Scale(3), r.bottom() - Scale(4), r.width() - Scale(6), Scale(2));
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(c);
+  painter.drawRoundedRect(strip, 1, 1);
+  // The face lets some of the light through.
+  QColor tint = c;
+  tint.setAlpha(56);
+  painter.setBrush(tint);
+  painter.drawRoundedRect(r.adjusted(Scale(2), Scale(1), -Scale(2), -Scale(4)), radius - 1,
+                          radius - 1);
+  painter.restore();
+}
+
 void CDeviceKeyButtonUI::PaintStatusImage(QPainter& painter) {
+  if (normalImage_.empty()) PaintCap(painter);
   CButtonUI::PaintStatusImage(painter);
+  if (lit_ && lightImage_.empty() && normalImage_.empty()) PaintCapLight(painter);
+  if (selected_ && normalImage_.empty()) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x3D7EFF), 2, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), Scale(5), Scale(5));
+    painter.restore();
+  }
   if (lit_ && !lightImage_.empty()) {
     const ImageSpec imageSpec = ParseImageString(lightImage_);
     QImage image = CResourceManager::GetInstance().LoadImage(imageSpec.file);

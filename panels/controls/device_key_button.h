@@ -3,6 +3,11 @@
 // "lightimage" is drawn tinted with the light colour at the light's
 // brightness over the button's own images; "keyunsetimage" and "keysetimage"
 // mark keys without and with an assignment.
+// A button without a "normalimage" draws its own key cap (a rounded cap with
+// a frame, brighter while hot, outlined while selected) and, when lit and
+// without a "lightimage", shows the light as a frame, an underglow and a tint
+// of the cap in the light colour at the light's brightness. Its text is the
+// key's legend.
 
 #include "panels/toolkit/button.h"
 
@@ -33,6 +38,8 @@ class CDeviceKeyButtonUI : public CButtonUI {
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void PaintStatusImage(QPainter& painter) override;
+  void PaintCap(QPainter& painter);
+  void PaintCapLight(QPainter& painter);
 
   bool lit_ = false;
   std::uint32_t lightColor_ = 255;

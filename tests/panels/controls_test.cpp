@@ -148,6 +148,32 @@ TEST_F(ControlsTest, LitKeyButtonDrawsItsLightImageInTheLightColour) {
   EXPECT_EQ(recorder.OfType(L"dbclick")[0].sender, L"key_0");
 }
 
+// A key button without images draws its cap; lit, its frame shows the light
+// colour at the light's brightness, and the legend stays on top.
+TEST_F(ControlsTest, KeyButtonWithoutImagesDrawsItsCapAndLight) {
+  CDeviceKeyButtonUI key;
+  key.resize(40, 40);
+  const QImage unlit = key.grab().toImage();
+  const QColor cap(unlit.pixel(20, 20));
+  EXPECT_LT(cap.value(), 80) << "a dark cap is drawn";
+  EXPECT_GT(cap.alpha(), 0);
+
+  key.SetLight(true);
+  key.SetLightColor(0x0000FF);  // red
+  key.SetLightBrightness(255);
+  const QColor frame(key.grab().toImage().pixel(1, 20));
+  EXPECT_GT(frame.red(), 200);
+  EXPECT_LT(frame.green(), 60);
+  key.SetLightBrightness(60);
+  EXPECT_LT(QColor(key.grab().toImage().pixel(1, 20)).red(), frame.red());
+
+  key.SetLightBrightness(255);
+  key.SetLightColor(0xFF0000);  // green
+  EXPECT_GT(QColor(key.grab().toImage().pixel(1, 20)).green(), 200);
+  key.SetLight(false);
+  EXPECT_EQ(key.grab().toImage(), unlit);
+}
+
 TEST_F(ControlsTest, ImageButtonDeleteCornerRaisesDeleteInsteadOfClick) {
   auto* button = Find<CHandImgButtonUI>(L"img_btn");
   ASSERT_EQ(button->size(), QSize(60, 60));
