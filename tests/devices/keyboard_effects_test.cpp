@@ -583,4 +583,20 @@ TEST_F(KeyboardEffectsTest, ShortOrMissingAudioInputIsSafe) {
   SUCCEED();
 }
 
+TEST_F(KeyboardEffectsTest, EveryEffectStaysInsideASmallerFrame) {
+  info.MultiColor = 1;
+  for (int lights : {0, 10}) {
+    frame.assign(lights, PreviewColour{});
+    for (int effect = 0; effect <= 31; ++effect) {
+      Start(effect);
+      effects.DispatchKeyEvent(70, 1, effect, info, reactive);
+      Spectrum(Samples(2000));
+      for (int i = 0; i < 3; ++i) {
+        Step(effect);
+      }
+    }
+    EXPECT_EQ(frame.size(), static_cast<size_t>(lights));
+  }
+}
+
 }  // namespace
