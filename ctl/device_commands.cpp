@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitNotPresent = 1;
-constexpr int kExitFailed = 2;
+constexpr int kExitOk = kCtlExitOk;
+constexpr int kExitNotPresent = kCtlExitNotPresent;
+constexpr int kExitFailed = kCtlExitFailed;
 
 struct PresentInterface {
   int catalogueIndex;

@@ -369,6 +369,32 @@ TEST_F(KeyboardSimTest, PowerStatusSaysHowTheKeyboardIsConnected) {
   EXPECT_FALSE(ReadPowerStatus(channel_, status));
 }
 
+TEST_F(KeyboardSimTest, FrameAndCustomColoursReachTheKeyboardsLeds) {
+  KeyboardLayout layout;
+  ASSERT_EQ(ReadKeyboardLayout(channel_, layout), kCommandSuccess);
+  PreviewFrame lights(kKeyboardKeyNumbers);
+  lights[64] = {200, 100, 50, 255};  // A
+  const size_t led = SimKeyboardPositions()[layout.position[64]].ledIndex;
+  ASSERT_EQ(channel_.StreamLightFrame(BuildLightFrame(lights, layout, true).data(),
+                                      static_cast<uint32_t>(layout.keyCount * 3)),
+            kCommandSuccess);
+  const auto frame = sim_->LastLightFrame(SimProduct::Keyboard);
+  ASSERT_EQ(frame.size(), 312u);
+  EXPECT_EQ(Bytes(frame, led * 3, 3), (std::vector<uint8_t>{199, 99, 49}));
+  EXPECT_EQ(std::count(frame.begin(), frame.end(), 0), 309);
+
+  ASSERT_EQ(
+      WriteCustomColourTable(channel_, layout, 3, BuildCustomColourTable(lights, layout, false)),
+      kCommandSuccess);
+  EXPECT_EQ(Bytes(Area(SimArea::LightTables), 3 * 512 + led * 3, 3),
+            (std::vector<uint8_t>{200, 100, 50}));
+  std::vector<uint8_t> table;
+  ASSERT_EQ(ReadCustomColourTable(channel_, layout, 3, table), kCommandSuccess);
+  PreviewFrame back(kKeyboardKeyNumbers);
+  ApplyCustomColourTable(table, layout, back);
+  EXPECT_EQ(back[64], (PreviewColour{200, 100, 50, 0}));
+}
+
 // ---- Events ----
 
 TEST(KeyboardEvents, DecodeTable) {
