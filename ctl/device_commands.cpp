@@ -18,9 +18,9 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitNotPresent = 1;
-constexpr int kExitFailed = 2;
+constexpr int kExitOk = kCtlExitOk;
+constexpr int kExitNotPresent = kCtlExitNotPresent;
+constexpr int kExitFailed = kCtlExitFailed;
 
 struct PresentInterface {
   int catalogueIndex;
@@ -121,35 +121,6 @@ int ReportFailure(const char* what, int result) {
   return kExitFailed;
 }
 
-// Opens the device's command interface on the channel: the wired one when it
-// is present, else the receiver's.
-int OpenChannel(const std::string& device, CDeviceChannel& channel) {
-  const auto rows = CommandRowsOf(device);
-  if (!rows) {
-    std::fprintf(stderr, "ruvemoctl: unknown device '%s' (keyboard, mouse, pad, headset)\n",
-                 device.c_str());
-    return kExitFailed;
-  }
-  const auto present = FindPresentInterfaces();
-  for (int row : *rows) {
-    for (const auto& p : present) {
-      if (p.catalogueIndex != row) continue;
-      const bool receiver = IsReceiverKind(kInterfaceCatalogue[row].kind);
-      std::lock_guard<std::recursive_mutex> lock(channel.IoLock());
-      CHidDevice& record = receiver ? channel.DongleInterface() : channel.WiredInterface();
-      if (!record.Open(p.path, true, true, true, false)) {
-        std::fprintf(stderr, "ruvemoctl: cannot open %s\n", p.path.c_str());
-        return kExitFailed;
-      }
-      channel.SetOpen(true);
-      if (device == "keyboard" || device == "mouse") channel.SetConnectionMode(receiver ? 2 : 1);
-      return kExitOk;
-    }
-  }
-  std::fprintf(stderr, "ruvemoctl: no %s is present\n", device.c_str());
-  return kExitNotPresent;
-}
-
 int RunList() {
   std::printf("%-56s %-6s %-7s %-9s %-10s %-10s %-5s %-17s %s\n", "path", "vendor", "product",
               "interface", "collection", "usage-page", "usage", "kind", "role");
@@ -176,23 +147,72 @@ int InConfigBatch(CDeviceChannel& channel, Body body) {
 
 }  // namespace
 
+// Opens the device's command interface on the channel: the wired one when it
+// is present, else the receiver's.
+int OpenDeviceChannel(const std::string& device, CDeviceChannel& channel) {
+  const auto rows = CommandRowsOf(device);
+  if (!rows) {
+    std::fprintf(stderr, "ruvemoctl: unknown device '%s' (keyboard, mouse, pad, headset)\n",
+                 device.c_str());
+    return kExitFailed;
+  }
+  const auto present = FindPresentInterfaces();
+  for (int row : *rows) {
+    for (const auto& p : present) {
+      if (p.catalogueIndex != row) continue;
+      const bool receiver = IsReceiverKind(kInterfaceCatalogue[row].kind);
+      std::lock_guard<std::recursive_mutex> lock(channel.IoLock());
+      CHidDevice& record = receiver ? channel.DongleInterface() : channel.WiredInterface();
+      if (!record.Open(p.path, true, true, true, false)) {
+        std::fprintf(stderr, "ruvemoctl: cannot open %s\n", p.path.c_str());
+        return kExitFailed;
+      }
+      channel.SetOpen(true);
+      if (device == "keyboard" || device == "mouse") channel.SetConnectionMode(receiver ? 2 : 1);
+      return kExitOk;
+    }
+  }
+  std::fprintf(stderr, "ruvemoctl: no %s is present\n", device.c_str());
+  return kExitNotPresent;
+}
+
 int RunDeviceCommand(const CtlArgs& all) {
   CtlArgs args;
+  bool force = false;
   for (const auto& a : all) {
     if (a == "--trace")
       SetDebugOutputEnabled(true);
+    else if (a == "--force")
+      force = true;
     else
       args.push_back(a);
   }
+  if (args.empty()) {
+    PrintUsage();
+    return kExitFailed;
+  }
+  // Two processes exchanging reports with one device would take each other's
+  // replies: while the program runs, leave the devices to it.
+  if (!force) {
+    const std::string owner = ProgramRunningReason();
+    if (!owner.empty()) {
+      std::fprintf(stderr,
+                   "ruvemoctl: %s; its requests and ours would take each other's replies. "
+                   "Quit it first, or pass --force.\n",
+                   owner.c_str());
+      return kExitFailed;
+    }
+  }
   const std::string& command = args[0];
   if (command == "list") return RunList();
+  if (command == "keyboard") return RunKeyboardCommand(args);
 
   if (args.size() < 2) {
     PrintUsage();
     return kExitFailed;
   }
   CDeviceChannel channel;
-  const int opened = OpenChannel(args[1], channel);
+  const int opened = OpenDeviceChannel(args[1], channel);
   if (opened != kExitOk) return opened;
 
   if (command == "info" && args.size() == 2) {

@@ -5,7 +5,7 @@
 
 void PrintUsage() {
   std::fputs(
-      "usage: ruvemoctl [--trace] COMMAND ...\n"
+      "usage: ruvemoctl [--trace] [--force] COMMAND ...\n"
       "\n"
       "Device link:\n"
       "  list                               every supported interface that is present\n"
@@ -13,6 +13,12 @@ void PrintUsage() {
       "  read-params DEVICE OFFSET LENGTH   parameter memory, in hex\n"
       "  raw DEVICE HEXBYTES                send one packet as given (report id first,\n"
       "                                     zero-padded to 64 bytes), print the reply\n"
+      "  keyboard layout                    key count, block size, then per key: key number,\n"
+      "                                     device position, LED index\n"
+      "  keyboard settings [P]              the settings block of device profile P\n"
+      "                                     (default: the active one), decoded\n"
+      "  keyboard write-profile [N]         write stored profile N (default: the selected\n"
+      "                                     one) as a profile switch on the page does\n"
       "\n"
       "Stored data (DEVICE names the product's device folder):\n"
       "  profile DEVICE list|add|delete N|copy N|rename N NAME|select N|import FILE|\n"
@@ -21,6 +27,8 @@ void PrintUsage() {
       "\n"
       "DEVICE for the device link is keyboard, mouse, pad or headset.\n"
       "--trace prints the exchange trace on standard error.\n"
+      "Device link commands are refused while the program runs (it owns its name on\n"
+      "the session bus): both would take each other's replies. --force overrides.\n"
       "Exit status: 0 success, 1 device not present, 2 command failed or refused.\n",
       stdout);
 }
@@ -39,7 +47,8 @@ int main(int argc, char* argv[]) {
   }
   const std::string& command = args[first];
   if (command == "profile" || command == "macro") return RunDataCommand(args);
-  if (command == "list" || command == "info" || command == "read-params" || command == "raw")
+  if (command == "list" || command == "info" || command == "read-params" || command == "raw" ||
+      command == "keyboard")
     return RunDeviceCommand(args);
   std::fprintf(stderr, "ruvemoctl: unknown command '%s'\n", command.c_str());
   PrintUsage();
