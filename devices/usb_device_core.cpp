@@ -137,6 +137,11 @@ void CUsbDeviceCore::SetProductKind(int kind, int variant) {
   kindVariant_ = variant;
 }
 
+void CUsbDeviceCore::SetIdentity(const InterfaceEntry& identity) {
+  identity_ = identity;
+  deviceKind_.store(identity.kind);
+}
+
 void CUsbDeviceCore::SetStatusText(const std::string& text) {
   if (batteryPresent_) statusText_ = text;
 }

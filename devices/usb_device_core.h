@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "devices/device_page_sink.h"
+#include "devices/interface_catalogue.h"
 #include "devices/lighting_schedule.h"
 #include "devices/preview_state.h"
 #include "link/device_channel.h"
@@ -136,6 +137,10 @@ class CUsbDeviceCore {
   void SetLightCount(int count);
   int LightCount() const { return lightCount_; }
   void SetProductKind(int kind, int variant);
+  // The catalogue row the device is known by (the wired row for a receiver
+  // connection); also takes the device kind from it.
+  void SetIdentity(const InterfaceEntry& identity);
+  const InterfaceEntry& Identity() const { return identity_; }
   int GetDeviceKind() const { return deviceKind_.load(); }
   int GetKindVariant() const { return kindVariant_; }
   void SetBatteryPresent(bool present) { batteryPresent_ = present ? 1 : 0; }
@@ -268,6 +273,7 @@ class CUsbDeviceCore {
   // Identity.
   std::atomic<int> deviceKind_{0};
   int kindVariant_ = 0;
+  InterfaceEntry identity_;
   int deviceIndex_ = -1;
   int functionSwitchMode_ = 1;
   // Page buttons.

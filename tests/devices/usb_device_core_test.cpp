@@ -91,6 +91,21 @@ TEST(UsbDeviceCore, PreviewColoursStayInRangeAndLightCountClears) {
   EXPECT_EQ(core.PreviewSnapshot().size(), 5u);
 }
 
+TEST(UsbDeviceCore, IdentitySetsTheKind) {
+  CUsbDeviceCore core;
+  EXPECT_EQ(core.GetDeviceKind(), 0);
+  InterfaceEntry row;
+  row.kind = kKindMouse;
+  row.productId = 0x024F;
+  core.SetIdentity(row);
+  EXPECT_EQ(core.GetDeviceKind(), kKindMouse);
+  EXPECT_EQ(core.Identity().productId, 0x024F);
+  EXPECT_EQ(core.GetDeviceIndex(), -1);
+  EXPECT_EQ(core.GetFunctionSwitchMode(), 1);
+  EXPECT_TRUE(core.IsSoftwareLighting());
+  EXPECT_TRUE(core.IsLightingEnabled());
+}
+
 TEST(UsbDeviceCore, StatusTextNeedsABattery) {
   CUsbDeviceCore core;
   core.SetStatusText("42%");
@@ -294,4 +309,32 @@ TEST_F(UsbDeviceCoreSimTest, DestroyingTheCoreStopsEveryThread) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
   }
   EXPECT_LT(ElapsedMs(start), 400);
+}
+
+TEST(UsbDeviceCoreThreads, AThreadPastItsStopWaitIsReportedAndStillWaitedFor) {
+  class SlowCore : public CUsbDeviceCore {
+   public:
+    ~SlowCore() override { StopThreads(); }
+    std::atomic<bool> inStep{false};
+    std::atomic<bool> stepEnded{false};
+
+   protected:
+    int LightingThreshold() const override { return 1; }
+    void RunEffectStep(uint64_t) override {
+      if (stepEnded) return;
+      inStep = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // beyond the 1000 ms wait
+      stepEnded = true;
+    }
+  };
+  SlowCore core;
+  core.SetLightCount(1);
+  core.Channel().SetOpen(true);
+  core.StartLightingThread();
+  while (!core.inStep) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  DebugCapture capture;
+  core.StopThreads();
+  EXPECT_TRUE(core.stepEnded);  // never abandoned mid-step
+  EXPECT_TRUE(capture.Contains("线程退出：：对象处于非激发状态，超时\n"));
+  EXPECT_FALSE(core.IsLightingThreadRunning());
 }
