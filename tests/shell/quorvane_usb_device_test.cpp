@@ -14,7 +14,7 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonDef {
   const wchar_t* name;
   const wchar_t* userData;
 };
@@ -28,15 +28,15 @@ class DevicePageTest : public ::testing::Test {
     page_->SetKeyCount(10);
     page_->SetLightCount(12);
   }
-  // A SelectPanel child holding one key button per spec.
-  std::vector<CDeviceKeyButtonUI*> AddPanel(std::initializer_list<ButtonSpec> specs) {
+  // A SelectPanel child holding one key button per entry.
+  std::vector<CDeviceKeyButtonUI*> AddPanel(std::initializer_list<ButtonDef> defs) {
     auto* panel = new CSelectPanelUI;
     page_->Add(panel);
     std::vector<CDeviceKeyButtonUI*> buttons;
-    for (const ButtonSpec& spec : specs) {
+    for (const ButtonDef& def : defs) {
       auto* button = new CDeviceKeyButtonUI;
-      button->SetName(spec.name);
-      button->SetUserData(spec.userData);
+      button->SetName(def.name);
+      button->SetUserData(def.userData);
       panel->Add(button);
       buttons.push_back(button);
     }
