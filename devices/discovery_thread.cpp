@@ -118,11 +118,17 @@ void CDiscoveryThread::Run() {
     watch.watcher = std::make_unique<CHotplugWatcher>(busFolder, options_.watchHidraw);
     if (!watch.watcher->Start()) watch.watcher.reset();
   }
-  eventDriven_ = watch.watcher != nullptr;
-  if (!eventDriven_)
-    DebugOutputF("discovery: no hot-plug watcher; scanning every %d ms",
-                 options_.fallbackIntervalMs);
   watcher_ = watch.watcher.get();
+  // Every source asked for must be had, or changes of the others would go
+  // unnoticed: the interval stands in then (the watcher still wakes early).
+  auto fullyWatched = [&] {
+    return watcher_ != nullptr && (!options_.watchHidraw || watcher_->HasUdev()) &&
+           (!options_.watchBus || watcher_->HasBusWatch());
+  };
+  eventDriven_ = fullyWatched();
+  if (!eventDriven_)
+    DebugOutputF("discovery: not every hot-plug source can be watched; scanning every %d ms",
+                 options_.fallbackIntervalMs);
 
   bool firstScan = true;
   int retriesLeft = options_.retryCount;
@@ -135,6 +141,7 @@ void CDiscoveryThread::Run() {
     // identity that was present all along (a second pad): list again.
     if (released) continue;
     int timeout = -1;
+    eventDriven_ = fullyWatched();  // the bus watch may be lost and found again
     if (!eventDriven_) {
       timeout = options_.fallbackIntervalMs;
     } else if (openFailed && retriesLeft > 0) {

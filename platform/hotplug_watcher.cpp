@@ -2,6 +2,7 @@
 
 #include "platform/hotplug_watcher.h"
 
+#include <fcntl.h>
 #include <libudev.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -57,6 +58,15 @@ bool CHotplugWatcher::Start() {
       udev_monitor_unref(monitor_);
       monitor_ = nullptr;
     }
+    // Drain() reads until nothing is left: the socket must not block.
+    if (monitor_ != nullptr) {
+      const int fd = udev_monitor_get_fd(monitor_);
+      const int flags = ::fcntl(fd, F_GETFL);
+      if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
+        udev_monitor_unref(monitor_);
+        monitor_ = nullptr;
+      }
+    }
     if (monitor_ == nullptr) DebugOutput("hotplug: no udev monitor for hidraw nodes");
   }
   if (!busFolder_.empty() && inotifyFd_ < 0) {
@@ -83,12 +93,18 @@ void CHotplugWatcher::ArmBusWatch() {
   }
   // Missing or not trusted: watch the nearest ancestor that exists, so that
   // the folder's creation (or its repair) brings the watch back onto it.
+  std::string below = busFolder_;
   std::string ancestor = ParentOf(busFolder_);
   while (true) {
     watch_ = ::inotify_add_watch(inotifyFd_, ancestor.c_str(), kAncestorEvents | IN_ONLYDIR);
     if (watch_ >= 0 || ancestor == "/" || ancestor == ".") break;
+    below = ancestor;
     ancestor = ParentOf(ancestor);
   }
+  // Only the entry on the way to the folder matters (the ancestor may be a
+  // busy shared folder such as /tmp).
+  const size_t slash = below.find_last_of('/');
+  ancestorChild_ = slash == std::string::npos ? below : below.substr(slash + 1);
   if (watch_ < 0)
     DebugOutputF("hotplug: cannot watch %s or any folder above it", busFolder_.c_str());
 }
@@ -140,9 +156,9 @@ bool CHotplugWatcher::DrainInotify() {
         // The folder's own mode or owner changed: it may no longer be trusted.
         if (name.empty()) changed = rearm = true;
         if (IsNodeFile(name)) changed = true;
-      } else {
-        // An ancestor: anything may be the folder (or a folder on the way to
-        // it) appearing or being repaired.
+      } else if (name == ancestorChild_) {
+        // The folder, or a folder on the way to it, appeared, went or had its
+        // mode changed.
         changed = rearm = true;
       }
     }

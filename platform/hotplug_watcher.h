@@ -50,4 +50,5 @@ class CHotplugWatcher {
   int inotifyFd_ = -1;
   int watch_ = -1;
   bool watchingFolder_ = false;  // false: an ancestor stands in
+  std::string ancestorChild_;    // the ancestor's entry on the way to the folder
 };
