@@ -73,6 +73,11 @@ bool CDiscoveryThread::Scan(bool& firstScan, bool& openFailed, bool& released) {
     CHidDevice enumerator;
     if (!enumerator.BeginEnumeration()) {
       DebugOutput("discovery: the list of HID interfaces cannot be read; discovery ends");
+      // The window still waits for the first scan to show itself.
+      if (firstScan) {
+        firstScan = false;
+        sink_.OnFirstScanComplete();
+      }
       return false;
     }
     while (auto path = enumerator.NextDevicePath()) {
@@ -133,13 +138,16 @@ void CDiscoveryThread::Run() {
   bool firstScan = true;
   int retriesLeft = options_.retryCount;
   int retryDelay = options_.retryFirstMs;
+  bool listAgain = false;
   while (!StopRequested()) {
     bool openFailed = false;
     bool released = false;
     if (!Scan(firstScan, openFailed, released)) break;
     // A freed row may be taken at once by another interface of the same
-    // identity that was present all along (a second pad): list again.
-    if (released) continue;
+    // identity that was present all along (a second pad): list again, once,
+    // so that a path that claims but never probes cannot keep the thread busy.
+    listAgain = released && !listAgain;
+    if (listAgain) continue;
     int timeout = -1;
     eventDriven_ = fullyWatched();  // the bus watch may be lost and found again
     if (!eventDriven_) {
@@ -184,10 +192,18 @@ CDiscoveryThread::WaitResult CDiscoveryThread::WaitForChange(int timeoutMs) {
     if (n == 0) return WaitResult::Timeout;
     if ((fds[0].revents & POLLIN) != 0) return WaitResult::Stop;
     if (watcher_ != nullptr && watcher_->Drain()) break;
+    for (size_t i = 1; i < fds.size(); ++i) {
+      if ((fds[i].revents & (POLLERR | POLLHUP | POLLNVAL)) == 0) continue;
+      // A source that fails would wake the poll forever: give the watcher
+      // up, scan now and go on with the interval.
+      DebugOutput("discovery: the hot-plug watcher failed; scanning on the interval");
+      watcher_ = nullptr;
+      return WaitResult::Change;
+    }
   }
   // Quiet time: let the rest of the burst arrive, then take it in one scan.
   pollfd stop{stopEvent_, POLLIN, 0};
   if (::poll(&stop, 1, options_.debounceMs) != 0 || StopRequested()) return WaitResult::Stop;
-  watcher_->Drain();
+  if (watcher_ != nullptr) watcher_->Drain();
   return WaitResult::Change;
 }
