@@ -1,7 +1,10 @@
 // ruvemoctl's device link commands: list the supported interfaces that are
 // present, and talk to a device's command interface.
 
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -14,6 +17,7 @@
 #include "link/command_result.h"
 #include "link/device_channel.h"
 #include "link/hid_device.h"
+#include "link/hid_path.h"
 #include "platform/debug_output.h"
 
 namespace {
@@ -27,11 +31,36 @@ struct PresentInterface {
   std::string path;
   uint16_t usagePage;
   uint16_t usage;
+  const char* note;  // "no access" when it could not be opened; null when it was
 };
+
+// Whether a present node failed to open for want of permission: its open
+// needs read permission (hidraw) or, for a bus node's socket, write
+// permission to connect.
+bool LacksAccess(const std::string& path) {
+  const std::string node = NodePathOf(path);
+  const bool socket = node.size() > 5 && node.compare(node.size() - 5, 5, ".sock") == 0;
+  return ::access(node.c_str(), socket ? W_OK : R_OK) != 0 && (errno == EACCES || errno == EPERM);
+}
+
+// The catalogue row whose vendor, product, interface and collection number
+// the path names (unique in the catalogue), -1 if none.
+int CatalogueRowOfPath(const InterfaceEntry& identity) {
+  for (size_t i = 0; i < kInterfaceCatalogue.size(); ++i) {
+    const InterfaceEntry& row = kInterfaceCatalogue[i];
+    if (row.vendorId == identity.vendorId && row.productId == identity.productId &&
+        row.interfaceNumber == identity.interfaceNumber &&
+        row.collectionNumber == identity.collectionNumber)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
 
 // Every catalogue interface that is present, in enumeration order. Paths are
 // taken as discovery takes them: admitted by the identity their path names,
-// then opened to read attributes and capabilities.
+// then opened to read attributes and capabilities. One that this user may not
+// open is listed with the note "no access", under the catalogue row its path
+// names.
 std::vector<PresentInterface> FindPresentInterfaces() {
   std::vector<PresentInterface> found;
   const ConnectionTable unclaimed = MakeConnectionTable();
@@ -45,14 +74,24 @@ std::vector<PresentInterface> FindPresentInterfaces() {
     identity.collectionNumber = ParseCollectionNumber(*path);
     if (!AdmitInterface(unclaimed, identity)) continue;
     CHidDevice probe;
-    if (!probe.Open(*path, true, false, true, false)) continue;
+    if (!probe.Open(*path, true, false, true, false)) {
+      // One that is there but may not be opened is listed with a note; one
+      // that failed otherwise (gone, stuck) is left out.
+      const int row = CatalogueRowOfPath(identity);
+      if (row >= 0 && LacksAccess(*path)) {
+        DebugOutputF("list: no access to %s", path->c_str());
+        const InterfaceEntry& entry = kInterfaceCatalogue[static_cast<size_t>(row)];
+        found.push_back({row, *path, entry.usagePage, entry.usage, "no access"});
+      }
+      continue;
+    }
     for (size_t i = 0; i < kInterfaceCatalogue.size(); ++i) {
       const InterfaceEntry& row = kInterfaceCatalogue[i];
       if (row.vendorId == probe.VendorId() && row.productId == probe.ProductId() &&
           row.interfaceNumber == identity.interfaceNumber &&
           row.collectionNumber == identity.collectionNumber && row.usagePage == probe.UsagePage() &&
           row.usage == probe.Usage()) {
-        found.push_back({static_cast<int>(i), *path, probe.UsagePage(), probe.Usage()});
+        found.push_back({static_cast<int>(i), *path, probe.UsagePage(), probe.Usage(), nullptr});
         break;
       }
     }
@@ -122,13 +161,14 @@ int ReportFailure(const char* what, int result) {
 }
 
 int RunList() {
-  std::printf("%-56s %-6s %-7s %-9s %-10s %-10s %-5s %-17s %s\n", "path", "vendor", "product",
-              "interface", "collection", "usage-page", "usage", "kind", "role");
+  std::printf("%-56s %-6s %-7s %-9s %-10s %-10s %-5s %-17s %-7s %s\n", "path", "vendor", "product",
+              "interface", "collection", "usage-page", "usage", "kind", "role", "note");
   for (const auto& p : FindPresentInterfaces()) {
     const InterfaceEntry& row = kInterfaceCatalogue[p.catalogueIndex];
-    std::printf("%-56s %04x   %04x    %-9u %-10u %04x       %-5x %-17s %s\n", p.path.c_str(),
+    std::printf("%-56s %04x   %04x    %-9u %-10u %04x       %-5x %-17s %-7s %s\n", p.path.c_str(),
                 row.vendorId, row.productId, row.interfaceNumber, row.collectionNumber, p.usagePage,
-                p.usage, KindName(row.kind), row.role == kRoleEvent ? "event" : "command");
+                p.usage, KindName(row.kind), row.role == kRoleEvent ? "event" : "command",
+                p.note != nullptr ? p.note : "");
   }
   return kExitOk;
 }
@@ -159,7 +199,7 @@ int OpenDeviceChannel(const std::string& device, CDeviceChannel& channel) {
   const auto present = FindPresentInterfaces();
   for (int row : *rows) {
     for (const auto& p : present) {
-      if (p.catalogueIndex != row) continue;
+      if (p.catalogueIndex != row || p.note != nullptr) continue;
       const bool receiver = IsReceiverKind(kInterfaceCatalogue[row].kind);
       std::lock_guard<std::recursive_mutex> lock(channel.IoLock());
       CHidDevice& record = receiver ? channel.DongleInterface() : channel.WiredInterface();

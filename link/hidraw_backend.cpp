@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "link/hid_report_descriptor.h"
+#include "platform/debug_output.h"
 
 // SET_REPORT of type output; older kernel headers lack it.
 #ifndef HIDIOCSOUTPUT
@@ -155,7 +156,17 @@ std::unique_ptr<IHidConnection> CHidrawBackend::Open(const std::string& nodePath
   if (!Owns(nodePath)) return nullptr;
   const int access = read && write ? O_RDWR : (write ? O_WRONLY : O_RDONLY);
   const int fd = ::open(nodePath.c_str(), access | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    const int error = errno;
+    if (error == EACCES || error == EPERM)
+      DebugOutputF(
+          "hidraw: no access to %s (%s): the udev rule of the supported devices is "
+          "not installed or this user is not at the seat",
+          nodePath.c_str(), std::strerror(error));
+    else if (error != ENOENT && error != ENODEV)  // gone: the caller's business
+      DebugOutputF("hidraw: cannot open %s: %s", nodePath.c_str(), std::strerror(error));
+    return nullptr;
+  }
   info = HidNodeInfo();
   info.nodePath = nodePath;
   hidraw_devinfo devinfo{};

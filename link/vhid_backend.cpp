@@ -253,6 +253,8 @@ std::unique_ptr<IHidConnection> CVhidBackend::Open(const std::string& nodePath, 
                    nodePath.c_str(), kVhidConnectTimeoutMs);
       std::lock_guard<std::mutex> lock(mutex_);
       stuck_.insert(nodePath);
+    } else if (error == EACCES || error == EPERM) {
+      DebugOutputF("vhid: no access to %s: %s", nodePath.c_str(), std::strerror(error));
     }
     return nullptr;
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -97,6 +98,22 @@ TEST_F(CtlDeviceTest, ListShowsEveryPresentCatalogueInterface) {
   EXPECT_TRUE(HasRow(run, kHeadsetCommandRow)) << run.out;
   // The keyboard's boot and mouse collections are not catalogue interfaces.
   EXPECT_EQ(run.out.find("&col01"), std::string::npos) << run.out;
+}
+
+// A node this user may not open is listed with a note, not left out. Root
+// opens everything, so there is nothing to see then.
+TEST_F(CtlDeviceTest, ListMarksANodeThisUserMayNotOpen) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may open every node";
+  ASSERT_TRUE(sim_->Plug(SimProduct::Pad));
+  for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
+    if (entry.path().extension() != ".sock") continue;
+    ASSERT_EQ(::chmod(entry.path().c_str(), 0400), 0);
+  }
+  const CtlRun run = Run("list");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run, R"(&col04 +1a2b +1004 +1 +4 +ff1c +92 +pad +command +no access)"))
+      << run.out;
+  EXPECT_EQ(Run("info pad").status, 1);
 }
 
 TEST_F(CtlDeviceTest, BusFolderNamesHoldingPathMarkersChangeNothing) {
