@@ -306,6 +306,22 @@ TEST_F(KeyboardDeviceCoreTest, OnlyTheSoftwareDrivenEffectsStreamFrames) {
   EXPECT_EQ(core_->DroppedFrames(), 0u);
 }
 
+TEST_F(KeyboardDeviceCoreTest, FramesTheKeyboardDoesNotTakeAreDroppedAndPaced) {
+  OpenCommandChannel();
+  core_->OnDeviceConnected();
+  SetEffect(30, 2);
+  ASSERT_TRUE(WaitFor([&] { return core_->StreamedFrames() > 0; }));
+  sim_->Unplug(SimProduct::Keyboard);
+  ASSERT_TRUE(WaitFor([&] { return core_->DroppedFrames() > 0; }));
+  // One attempt per 200 ms while frames fail, not one per pass.
+  const uint64_t dropped = core_->DroppedFrames();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_LE(core_->DroppedFrames() - dropped, 2u);
+  const auto start = Clock::now();
+  core_.reset();
+  EXPECT_LT(ElapsedMs(start), 1000);
+}
+
 TEST_F(KeyboardDeviceCoreTest, DestroyingTheConnectedKeyboardStopsEveryThread) {
   OpenCommandChannel();
   core_->OnDeviceConnected();
