@@ -89,11 +89,15 @@ int CKeyboardDeviceCore::LoadProfile() {
 
 void CKeyboardDeviceCore::LoadDefaultProfile() {
   BindProfilePaths();
-  bool saved = false;
-  const KeyboardProfileState state = LoadDefaultKeyboardProfile(document_, profilePath_, &saved);
-  if (!profilePath_.empty() && !saved)
-    DebugOutputF("键盘默认配置保存失败 %s\n", profilePath_.c_str());
-  TakeProfileState(state);
+  if (profilePath_.empty()) {
+    // No profile bound: the defaults are shown, and saved nowhere (the
+    // document would otherwise write them over the file it last named).
+    TakeProfileState(LoadKeyboardProfile(document_, GetDefaultProfilePath()));
+  } else {
+    bool saved = false;
+    TakeProfileState(LoadDefaultKeyboardProfile(document_, profilePath_, &saved));
+    if (!saved) DebugOutputF("键盘默认配置保存失败 %s\n", profilePath_.c_str());
+  }
   LoadLightingFromProfile();
   ApplyStateToPage();
 }

@@ -53,6 +53,14 @@ class RecordingSink : public IDevicePageSink {
     profiles_.push_back(activeProfile);
     changed_.notify_all();
   }
+  void ReloadProfileList() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++reloads_;
+  }
+  int Reloads() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reloads_;
+  }
   void ShowDeviceState() override {
     std::lock_guard<std::mutex> lock(mutex_);
     ++shown_;
@@ -73,6 +81,7 @@ class RecordingSink : public IDevicePageSink {
   std::condition_variable changed_;
   std::vector<int> profiles_;
   int shown_ = 0;
+  int reloads_ = 0;
 };
 
 class KeyboardDeviceCoreTest : public BusFolderTest {
@@ -260,6 +269,22 @@ TEST_F(KeyboardDeviceCoreTest, ProfileSwitchReportsWhatItCouldNotWrite) {
   EXPECT_EQ(Area(SimArea::Macro), macro);
 }
 
+TEST_F(KeyboardDeviceCoreTest, DefaultsWithoutABoundProfileAreSavedNowhere) {
+  const std::string uuid = StoreProfile(1);
+  core_->SetProfileUuid(uuid);
+  core_->LoadProfile();
+  EXPECT_EQ(core_->GetLightInfo().Red, 99);
+  // The profile goes away (deleted on the profile bar): no profile is bound.
+  core_->SetProfileUuid("");
+  core_->LoadDefaultProfile();
+  EXPECT_NE(core_->GetLightInfo().Red, 99);
+  // The profile last loaded keeps what it had.
+  CKeyboardDeviceCore other;
+  other.SetProfileUuid(uuid);
+  other.LoadProfile();
+  EXPECT_EQ(other.GetLightInfo().Red, 99);
+}
+
 TEST_F(KeyboardDeviceCoreTest, KeyboardEventsMoveTheProfileAndDriveTheReactiveEffect) {
   OpenCommandChannel();
   core_->OnDeviceConnected();
@@ -271,6 +296,20 @@ TEST_F(KeyboardDeviceCoreTest, KeyboardEventsMoveTheProfileAndDriveTheReactiveEf
   EXPECT_EQ(core_->DeviceState().activeProfile, 3);
   EXPECT_EQ(core_->LastSettingsBlock()[17], 2);
   EXPECT_EQ(LastKeyboardEventCode(), 0x1123);
+
+  // A sync after 1026 reloads the profile list and the profile; after 1025
+  // it only reads the settings again.
+  struct Sync {
+    uint16_t code;
+    int reloads;
+  };
+  for (const Sync s : {Sync{1026, 1}, Sync{1025, 1}}) {
+    SCOPED_TRACE(s.code);
+    ASSERT_TRUE(sim_->SendEvent(SimProduct::Keyboard, s.code));
+    ASSERT_TRUE(WaitFor([&] { return LastKeyboardEventCode() == s.code; }));
+    core_->OnDeviceSyncRequest();
+    EXPECT_EQ(sink_.Reloads(), s.reloads);
+  }
 
   // Reactive effect 7: a press at A's device position lights A alone.
   SetEffect(7, 0);
