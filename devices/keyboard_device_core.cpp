@@ -6,6 +6,7 @@
 #include "devices/device_kind.h"
 #include "devices/keyboard_effect_dispatch.h"
 #include "devices/keyboard_key_tables.h"
+#include "devices/preview_steps.h"
 #include "link/command_result.h"
 #include "platform/debug_output.h"
 #include "profiles/data_folders.h"
@@ -148,16 +149,18 @@ AudioLightRecord CKeyboardDeviceCore::GetAudioLightInfo() const {
 }
 
 void CKeyboardDeviceCore::ShowColours(const std::vector<RgbaColor>& colours) {
-  {
-    std::lock_guard<std::mutex> frame(frameLock_);
-    const size_t count = std::min(colours.size(), frame_.size());
-    for (size_t i = 0; i < count; ++i) {
-      frame_[i].red = colours[i].Red;
-      frame_[i].green = colours[i].Green;
-      frame_[i].blue = colours[i].Blue;
-    }
-    PublishFrame();
+  // At the lighting's brightness, as the custom colour effect shows them
+  // (the table written next is scaled by it: 0 would write black).
+  const uint8_t brightness = BrightnessOfLevel(GetLightInfo().Light);
+  std::lock_guard<std::mutex> frame(frameLock_);
+  const size_t count = std::min(colours.size(), frame_.size());
+  for (size_t i = 0; i < count; ++i) {
+    frame_[i].red = colours[i].Red;
+    frame_[i].green = colours[i].Green;
+    frame_[i].blue = colours[i].Blue;
   }
+  for (PreviewColour& light : frame_) light.brightness = brightness;
+  PublishFrame();
 }
 
 std::vector<RgbaColor> CKeyboardDeviceCore::PreviewColours() const {
@@ -332,6 +335,7 @@ int CKeyboardDeviceCore::ReadDeviceSettings(int* activeProfile) {
     block_ = d.block;
   }
   SetLightInfoRecord(d.light);
+  customGroup_ = d.light.CustomGroup;
   stages_ = d.stages;
   if (d.effectChanged) RestartEffect(d.light.SelectItem, true);
   document_.WriteLightInfo(d.light);
@@ -435,8 +439,10 @@ int CKeyboardDeviceCore::ReadCustomColours() {
       ReadCustomColourTable(channel_, layout, customGroup_, table) != kCommandSuccess)
     return 0;
   {
+    const uint8_t brightness = BrightnessOfLevel(GetLightInfo().Light);
     std::lock_guard<std::mutex> frame(frameLock_);
     ApplyCustomColourTable(table, layout, frame_);
+    for (PreviewColour& light : frame_) light.brightness = brightness;
     PublishFrame();
   }
   document_.SetCustomLightColors(PreviewColours(), customGroup_);

@@ -224,6 +224,28 @@ TEST_F(KeyboardDeviceCoreTest, ConnectingFindsTheLayoutAndReadsTheActiveProfiles
   EXPECT_TRUE(core_->IsLightingThreadRunning());
 }
 
+TEST_F(KeyboardDeviceCoreTest, CustomColoursAreReadIntoThePreviewAndKeptOnTheKeyboard) {
+  // Active profile 0 shows custom colours (group 1) at full brightness; Esc's
+  // LED has orange in group 1's table.
+  const uint8_t code = static_cast<uint8_t>(core_->EffectCodes().at(19));
+  ASSERT_TRUE(sim_->SetMemory(SimProduct::Keyboard, SimArea::Parameters, 0, {0, code, 4}));
+  ASSERT_TRUE(sim_->SetMemory(SimProduct::Keyboard, SimArea::Parameters, 25, {1}));
+  const size_t esc = 512 + size_t{SimKeyboardPositions()[SimPosition(0)].ledIndex} * 3;
+  ASSERT_TRUE(sim_->SetMemory(SimProduct::Keyboard, SimArea::LightTables, esc, {200, 100, 50}));
+  OpenCommandChannel();
+  core_->OnDeviceConnected();
+
+  EXPECT_EQ(core_->CustomGroup(), 1);
+  const PreviewColour shown = core_->PreviewSnapshot()[0];
+  EXPECT_EQ(shown.red, 200);
+  EXPECT_EQ(shown.green, 100);
+  EXPECT_EQ(shown.blue, 50);
+  // Written back at the lighting's brightness, not as black.
+  const auto table = Area(SimArea::LightTables);
+  EXPECT_EQ(std::vector<uint8_t>(table.begin() + esc, table.begin() + esc + 3),
+            (std::vector<uint8_t>{199, 99, 49}));
+}
+
 TEST_F(KeyboardDeviceCoreTest, ProfileSwitchWritesProfileZeroMacrosAndRemappedKeyTables) {
   const std::string uuid = StoreProfile(3);
   ASSERT_FALSE(uuid.empty());
