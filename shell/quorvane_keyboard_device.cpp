@@ -37,12 +37,18 @@ CQuorvaneKeyboardDevice::CQuorvaneKeyboardDevice(QWidget* parent)
     : CQuorvaneUSBDevice(std::make_unique<CKeyboardDeviceCore>(), parent) {
   SetKeyCount(kKeyboardKeyNumbers);
   SetLightCount(kKeyboardKeyNumbers);
+  // Status blocks are read on the UI thread (the power timer): the battery
+  // indicator shows them at once.
+  KeyboardCore().SetPowerStatusHandler([this](const PowerStatus& status) {
+    if (power_) power_->ShowBattery(status.bytes.data(), status.bytes.size());
+  });
 }
 
 CQuorvaneKeyboardDevice::~CQuorvaneKeyboardDevice() {
   // The core's threads may still hand calls to this page: they end first.
   core_->StopThreads();
   core_->SetPageSink(nullptr);
+  KeyboardCore().SetPowerStatusHandler({});
   if (registered_ && GetManager()) GetManager()->RemoveNotifier(this);
 }
 

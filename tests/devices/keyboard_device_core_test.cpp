@@ -291,6 +291,22 @@ TEST_F(KeyboardDeviceCoreTest, ProfileSwitchReportsWhatItCouldNotWrite) {
   EXPECT_EQ(Area(SimArea::Macro), macro);
 }
 
+TEST_F(KeyboardDeviceCoreTest, PowerStatusReachesItsHandlerUnlessHeldBack) {
+  ASSERT_TRUE(sim_->SetMemory(SimProduct::Keyboard, SimArea::Status, 0, {1, 2, 3, 9, 40, 6}));
+  OpenCommandChannel();
+  int calls = 0;
+  core_->SetPowerStatusHandler([&](const PowerStatus&) { ++calls; });
+  core_->SetPowerQueryHold(true);
+  core_->RefreshPowerStatus();
+  EXPECT_EQ(calls, 0);
+  core_->SetPowerQueryHold(false);
+  core_->RefreshPowerStatus();
+  ASSERT_EQ(calls, 1);
+  // Byte 3 tells the connection: 0 by cable.
+  EXPECT_EQ(core_->LastPowerStatus().bytes, (std::array<uint8_t, 6>{1, 2, 3, 0, 40, 6}));
+  EXPECT_FALSE(core_->IsWirelessLinkUp());
+}
+
 TEST_F(KeyboardDeviceCoreTest, DefaultsWithoutABoundProfileAreSavedNowhere) {
   const std::string uuid = StoreProfile(1);
   core_->SetProfileUuid(uuid);
