@@ -280,6 +280,7 @@ void CUsbDeviceCore::LightingThreadBody() {
       PublishFrame();
       nextWake = plan.nextWakeMs;
     }
+    OnFramePublished(NowMs());
     lock.lock();
     const uint64_t now = NowMs();
     if (nextWake > now && !lighting_.stop && !lighting_.kick)

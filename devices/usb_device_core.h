@@ -248,6 +248,10 @@ class CUsbDeviceCore {
     (void)ticks;
     (void)nowMs;
   }
+  // Called on the lighting thread after each pass has published its frame,
+  // outside the lighting locks (the keyboard streams the frame from here).
+  // Base: nothing.
+  virtual void OnFramePublished(uint64_t nowMs) { (void)nowMs; }
   // The debug line written when the lighting thread ends.
   virtual const char* LightingExitLine() const { return "MS灯光线程设定退出"; }
   // Frame period of the frame timer: 10 ms wired, 50 ms through the receiver.
@@ -262,6 +266,7 @@ class CUsbDeviceCore {
   virtual int ListenerStopWaitMs() const { return 500; }
   virtual int LightingStopWaitMs() const { return 1000; }
   void ArmTabTimer(int id, int ms);
+  IDevicePageSink* PageSink() const { return sink_.load(); }
 
   // Device link.
   CDeviceChannel channel_;

@@ -10,6 +10,7 @@
 #include "panels/toolkit/ui_types.h"
 #include "platform/data_paths.h"
 #include "profiles/json_file.h"
+#include "shell/quorvane_keyboard_device.h"
 
 namespace {
 
@@ -32,9 +33,9 @@ constexpr SubTreeElement kSubTrees[] = {
 
 const std::vector<ControlClassEntry>& ControlClassTable() {
   // The panels and the device classes arrive with their parts; until then a
-  // row has no creator and the skin's element is skipped. The keyboard and
-  // mouse device elements ("QuorvaneKeyboardDevice", "QuorvaneMouseDevice")
-  // are no class of the factory: the device list creates those pages.
+  // row has no creator and the skin's element is skipped. The keyboard's page
+  // is built from its element; the mouse device element
+  // ("QuorvaneMouseDevice") is no class of the factory yet.
   static const std::vector<ControlClassEntry> table = [] {
     std::vector<ControlClassEntry> t = OwnControlClasses();
     const ControlClassEntry later[] = {
@@ -48,6 +49,8 @@ const std::vector<ControlClassEntry>& ControlClassTable() {
         {L"CQuorvaneUSBDevice", nullptr, {}},
         {L"CQuorvaneMousePadDevice", L"QuorvaneMousePadDevice", {}},
         {L"CQuorvaneHS6533Device", L"QuorvaneHS6533Device", {}},
+        {L"CQuorvaneKeyboardDevice", L"QuorvaneKeyboardDevice",
+         [] { return new CQuorvaneKeyboardDevice(); }},
     };
     t.insert(t.end(), std::begin(later), std::end(later));
     return t;

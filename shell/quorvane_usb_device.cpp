@@ -85,8 +85,12 @@ void CQuorvaneUSBDevice::BindPageControls() {
     }
     return nullptr;
   }();
+  BindButtonsOf(panel);
+}
+
+void CQuorvaneUSBDevice::BindButtonsOf(CContainerUI* panel) {
   if (!panel) return;
-  selectPanel_ = panel;
+  if (!selectPanel_) selectPanel_ = panel;
   for (int i = 0; i < panel->GetCount(); ++i) {
     CControlUI* child = panel->GetItemAt(i);
     if (!child || child->GetClass() != L"DeviceKeyButton") continue;

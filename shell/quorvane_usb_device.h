@@ -78,6 +78,10 @@ class CQuorvaneUSBDevice : public CHorizontalLayoutUI, public CNotifyPump, publi
 
  protected:
   void BindPageControls();
+  // Binds the "DeviceKeyButton" children of panel ("key_" in the name,
+  // "light_" in the user data; a bound light starts white, brightness 255,
+  // on) and makes it the select panel when none is set yet.
+  void BindButtonsOf(CContainerUI* panel);
 
   std::unique_ptr<CUsbDeviceCore> core_;
   std::vector<QPointer<CDeviceKeyButtonUI>> keyButtons_;

@@ -40,8 +40,11 @@ TEST(ControlClasses, EveryRowIsRegisteredAndBuiltFromTheOneTable) {
   ASSERT_LE(own.size(), ControlClassTable().size());
   for (size_t i = 0; i < own.size(); ++i)
     EXPECT_STREQ(ControlClassTable()[i].className, own[i].className);
-  // Device pages of keyboards and mice are no elements of the callback.
-  EXPECT_EQ(CreateMainSkinControl(L"QuorvaneKeyboardDevice", nullptr), nullptr);
+  // The keyboard's page is built from its element; the mouse's is not yet.
+  std::unique_ptr<CControlUI> keyboard(CreateMainSkinControl(L"QuorvaneKeyboardDevice", nullptr));
+  ASSERT_NE(keyboard, nullptr);
+  EXPECT_EQ(keyboard->GetClass(), L"QuorvaneKeyboardDevice");
+  EXPECT_EQ(CreateMainSkinControl(L"QuorvaneMouseDevice", nullptr), nullptr);
 }
 
 }  // namespace
