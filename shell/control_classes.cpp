@@ -10,6 +10,7 @@
 #include "panels/toolkit/ui_types.h"
 #include "platform/data_paths.h"
 #include "profiles/json_file.h"
+#include "shell/quorvane_usb_device.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ constexpr SubTreeElement kSubTrees[] = {
 const std::vector<ControlClassEntry>& ControlClassTable() {
   // The panels and the device classes arrive with their parts; until then a
   // row has no creator and the skin's element is skipped. The keyboard and
-  // mouse device elements ("QuorvaneKeyboardDevice", "QuorvaneMouseDevice")
-  // are no class of the factory: the device list creates those pages.
+  // mouse pages are built as the base device page until their own classes
+  // take these rows over.
   static const std::vector<ControlClassEntry> table = [] {
     std::vector<ControlClassEntry> t = OwnControlClasses();
     const ControlClassEntry later[] = {
@@ -46,6 +47,9 @@ const std::vector<ControlClassEntry>& ControlClassTable() {
         {L"CMagicControlUI", L"MagicControl", {}},
         {L"CVoice6533ControlUI", L"Voice6533Control", {}},
         {L"CQuorvaneUSBDevice", nullptr, {}},
+        {L"CQuorvaneKeyboardDevice", L"QuorvaneKeyboardDevice",
+         [] { return new CQuorvaneUSBDevice(); }},
+        {L"CQuorvaneMouseDevice", L"QuorvaneMouseDevice", [] { return new CQuorvaneUSBDevice(); }},
         {L"CQuorvaneMousePadDevice", L"QuorvaneMousePadDevice", {}},
         {L"CQuorvaneHS6533Device", L"QuorvaneHS6533Device", {}},
     };

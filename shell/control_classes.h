@@ -12,7 +12,7 @@
 class CControlUI;
 class CPaintManagerUI;
 
-// The 24 classes, in the order they are registered: the own controls of
+// The 26 classes, in the order they are registered: the own controls of
 // OwnControlClasses, then the panels and the device classes. The one list of
 // the program's class names and of the elements the builder callback creates.
 const std::vector<ControlClassEntry>& ControlClassTable();

@@ -15,6 +15,7 @@
 #include "shell/control_classes.h"
 #include "shell/language_choice.h"
 #include "shell/msg_wnd.h"
+#include "shell/quorvane_usb_device.h"
 
 std::atomic<int> CMainWnd::processingGate_{1};
 
@@ -133,12 +134,95 @@ void CMainWnd::InitWindow() {
 
 void CMainWnd::OnWindowInit() {
   if (bus_ != nullptr) bus_->BroadcastLightControl(1, 1);
-  // The stored language is applied here and the device pages are created
-  // with the device list; the discovery thread starts in slot 0 and shows
-  // the window after its first scan. Until discovery exists the window is
-  // shown at once, as that first scan would.
+  // The mouse and keyboard pages exist from the start, their tabs hidden;
+  // the others come with their first arrival.
+  devices_ = std::make_unique<CDeviceList>(m_pm, this, this);
+  CDeviceList::Hooks hooks;
+  hooks.closeChildWindows = [this] { CloseChildWindows(); };
+  hooks.editIdle = [this] { return editState_ == 1; };
+  hooks.endEditing = [this] {
+    SendMessage(WM_HOOK_CONTROL, 0, 0);
+    SetEditLock(true, true);
+  };
+  hooks.bringToFront = [this] { BringToFront(); };
+  devices_->SetHooks(std::move(hooks));
+  for (size_t t = 0; t < 2 && t < kDeviceTypes.size(); ++t) {
+    const DeviceTypeEntry& type = kDeviceTypes[t];
+    const int row = FindCommandRow(type.vendorId, type.productId, type.kind, type.role);
+    if (row < 0 || !devices_->CreateDevicePage(row, type.role))
+      DebugOutputF("device page of type %d not built", static_cast<int>(t));
+  }
   UpdateNoDeviceNotice();
   StartWindowTimer(kTimerWindowInit, 100);
+  // The window shows itself after discovery's first complete scan.
+  StartDiscovery();
+}
+
+void CMainWnd::StartDiscovery() {
+  const DiscoveryOptions options = discoveryOptions_;
+  const bool started =
+      slots_.Start(CWorkerSlots::kDiscoverySlot, [this, options](const WorkerStartRecord& record) {
+        CDiscoveryThread discovery(devices_->Table(), *this, options);
+        if (!discovery.Start()) {
+          uiCalls_.Post([this] { OnFirstScanComplete(); });
+          return;
+        }
+        // Sleeps until the slot is stopped; the stop ends discovery first.
+        while (!record.stop->Wait(60 * 60 * 1000)) {
+        }
+        discovery.Stop();
+      });
+  if (!started) OnFirstScanComplete();
+}
+
+bool CMainWnd::OnInterfaceArrived(int index) {
+  return uiCalls_.Send([this, index] { OnDeviceArrived(index); },
+                       slots_.StopEvent(CWorkerSlots::kDiscoverySlot));
+}
+
+bool CMainWnd::OnInterfaceRemoved(int index) {
+  return uiCalls_.Send([this, index] { OnDeviceRemoved(index); },
+                       slots_.StopEvent(CWorkerSlots::kDiscoverySlot));
+}
+
+void CMainWnd::OnFirstScanComplete() {
+  if (!uiCalls_.OnUiThread()) {
+    uiCalls_.Post([this] { OnFirstScanComplete(); });
+    return;
+  }
+  if (firstScanDone_ || shutDown_) return;
+  firstScanDone_ = true;
+  // Shown once fitted: a scan that ends before the initial fit leaves the
+  // showing to that timer.
+  if (!TimerActive(kTimerWindowInit)) BringToFront();
+}
+
+void CMainWnd::OnStopRequested() {
+  if (CStopEvent* stop = slots_.StopEvent(CWorkerSlots::kDiscoverySlot)) stop->Set();
+}
+
+void CMainWnd::OnDeviceArrived(std::intptr_t index) {
+  if (devices_ && !shutDown_) devices_->AttachInterface(static_cast<int>(index));
+}
+
+void CMainWnd::OnDeviceRemoved(std::intptr_t index) {
+  if (devices_ && !shutDown_) devices_->DetachInterface(static_cast<int>(index));
+}
+
+CQuorvaneUSBDevice* CMainWnd::CurrentDevice() const {
+  return devices_ ? devices_->CurrentDevice() : nullptr;
+}
+
+void CMainWnd::OnDeviceTabSelected() {
+  if (devices_) devices_->OnDeviceTabSelected();
+}
+
+void CMainWnd::OnPreviousDevice() {
+  if (devices_) devices_->PreviousDevice();
+}
+
+void CMainWnd::OnNextDevice() {
+  if (devices_) devices_->NextDevice();
 }
 
 void CMainWnd::RefreshLanguageTexts() {
@@ -481,9 +565,13 @@ bool CMainWnd::HandlePrivateMessage(unsigned msg, std::intptr_t wParam, std::int
 }
 
 void CMainWnd::OnShowDeviceTab(std::intptr_t index, bool show) {
-  auto* list = dynamic_cast<CContainerUI*>(m_pm.FindControl(L"device_select_layout"));
-  if (list == nullptr || index < 0 || index >= list->GetCount()) return;
-  list->GetItemAt(static_cast<int>(index))->SetVisible(show);
+  if (devices_) {
+    devices_->OnShowTabMessage(static_cast<int>(index), show);
+  } else {
+    auto* list = dynamic_cast<CContainerUI*>(m_pm.FindControl(L"device_select_layout"));
+    if (list == nullptr || index < 0 || index >= list->GetCount()) return;
+    list->GetItemAt(static_cast<int>(index))->SetVisible(show);
+  }
   UpdateNoDeviceNotice();
 }
 
@@ -501,7 +589,10 @@ bool CMainWnd::AnyDeviceTabVisible() const {
 
 void CMainWnd::UpdateNoDeviceNotice() {
   const bool any = AnyDeviceTabVisible();
-  if (CControlUI* notice = m_pm.FindControl(L"No_device_Link")) notice->SetVisible(!any);
+  if (devices_)
+    devices_->UpdateNotice();
+  else if (CControlUI* notice = m_pm.FindControl(L"No_device_Link"))
+    notice->SetVisible(!any);
   // Nothing to page through without a device.
   for (const wchar_t* arrow : {L"device_select_prev", L"device_select_next"}) {
     if (CControlUI* c = m_pm.FindControl(arrow)) c->SetVisible(any);
@@ -642,6 +733,12 @@ void CMainWnd::Shutdown() {
   macroActionMenu_.reset();
   timers_.KillAll();
   StopWorkers();
+  // Discovery has ended: the devices' timers and threads go next.
+  if (devices_) {
+    for (int i = 0; i < devices_->TabCount(); ++i)
+      if (CControlUI* tab = devices_->Tab(i)) tab->KillTimer();
+    for (CQuorvaneUSBDevice* device : devices_->Devices()) device->Core().StopThreads();
+  }
   tray_.DeleteTrayIcon();
 }
 
@@ -661,8 +758,7 @@ void CMainWnd::OnTimer(int id) {
     case kTimerWindowInit:
       FitToMonitor();
       update();
-      // Without a discovery thread nothing else would show the window.
-      BringToFront();
+      if (firstScanDone_) BringToFront();
       break;
     case kTimerTrayMenu:
       ShowTrayMenu();

@@ -15,11 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "devices/discovery_sink.h"
+#include "devices/discovery_thread.h"
 #include "panels/toolkit/menu.h"
 #include "panels/toolkit/notify_pump.h"
 #include "panels/toolkit/tray_icon.h"
 #include "panels/toolkit/window_impl.h"
 #include "platform/qt/program_bus.h"
+#include "shell/device_list.h"
 #include "shell/notify_routes.h"
 #include "shell/ui_call_queue.h"
 #include "shell/worker_slots.h"
@@ -82,7 +85,8 @@ class CMainWnd : public WindowImplBase,
                  public IMessageFilterUI,
                  public IQueryControlText,
                  public IToolTipCallBack,
-                 public IProgramBusHandler {
+                 public IProgramBusHandler,
+                 public IDiscoverySink {
  public:
   CMainWnd();
   ~CMainWnd() override;
@@ -112,6 +116,21 @@ class CMainWnd : public WindowImplBase,
   void OnLightControlRequest(int wParam, int lParam) override;
   QByteArray OnWorkToolQuery() override;
   void OnGameMessage(GameMessage which, int wParam, int lParam) override;
+
+  // IDiscoverySink: from the discovery thread; arrivals and removals run on
+  // the UI thread while the thread waits, the stop request releases it.
+  bool OnInterfaceArrived(int index) override;
+  bool OnInterfaceRemoved(int index) override;
+  void OnFirstScanComplete() override;
+  void OnStopRequested() override;
+  // How discovery watches for devices (set before the window is built).
+  void SetDiscoveryOptions(const DiscoveryOptions& options) { discoveryOptions_ = options; }
+  // The device tabs and pages (null before "windowinit").
+  CDeviceList* Devices() const { return devices_.get(); }
+  // The device of the current tab (null when none).
+  CQuorvaneUSBDevice* CurrentDevice() const;
+  // Whether the first complete scan has shown the window.
+  bool FirstScanDone() const { return firstScanDone_; }
 
   // logind: true before the system sleeps, false after resume.
   void OnPrepareForSleep(bool suspending);
@@ -199,9 +218,9 @@ class CMainWnd : public WindowImplBase,
   void OnSystemDeviceSettings(int number);
   void OnRestoreDefaults() {}
   void OnProfileReset() {}
-  void OnDeviceTabSelected() {}
-  void OnPreviousDevice() {}
-  void OnNextDevice() {}
+  void OnDeviceTabSelected();
+  void OnPreviousDevice();
+  void OnNextDevice();
   void OnFunctionPage(int page) { (void)page; }
   void OnSameMode() {}
   void OnProfileBar(TNotifyUI& msg) { (void)msg; }
@@ -216,8 +235,9 @@ class CMainWnd : public WindowImplBase,
   void OnMacroActionMenu(const MenuCmd& cmd) { (void)cmd; }
   void OnAboutWindow() {}
   void ApplyLightingControlToDevices(int flag) { (void)flag; }
-  void OnDeviceArrived(std::intptr_t index) { (void)index; }
-  void OnDeviceRemoved(std::intptr_t index) { (void)index; }
+  void OnDeviceArrived(std::intptr_t index);
+  void OnDeviceRemoved(std::intptr_t index);
+  void StartDiscovery();
   void OnShowDeviceTab(std::intptr_t index, bool show);
   void OnHookControl(bool install) { (void)install; }
   void OnLanguageChanged(int index) { (void)index; }
@@ -243,6 +263,9 @@ class CMainWnd : public WindowImplBase,
   bool displayChanged_ = false;
   bool fitQueued_ = false;
   unsigned bringToFrontCount_ = 0;
+  std::unique_ptr<CDeviceList> devices_;
+  DiscoveryOptions discoveryOptions_;
+  bool firstScanDone_ = false;
   bool workersStopped_ = false;
   bool shutDown_ = false;
 };

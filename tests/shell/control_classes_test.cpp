@@ -11,6 +11,7 @@
 #include "panels/toolkit/control.h"
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/ui_types.h"
+#include "shell/quorvane_usb_device.h"
 #include "tests/shell/qt_app.h"
 
 namespace {
@@ -40,8 +41,11 @@ TEST(ControlClasses, EveryRowIsRegisteredAndBuiltFromTheOneTable) {
   ASSERT_LE(own.size(), ControlClassTable().size());
   for (size_t i = 0; i < own.size(); ++i)
     EXPECT_STREQ(ControlClassTable()[i].className, own[i].className);
-  // Device pages of keyboards and mice are no elements of the callback.
-  EXPECT_EQ(CreateMainSkinControl(L"QuorvaneKeyboardDevice", nullptr), nullptr);
+  // The keyboard and mouse pages build as device pages.
+  for (const wchar_t* element : {L"QuorvaneKeyboardDevice", L"QuorvaneMouseDevice"}) {
+    std::unique_ptr<CControlUI> page(CreateMainSkinControl(element, nullptr));
+    EXPECT_NE(dynamic_cast<CQuorvaneUSBDevice*>(page.get()), nullptr) << Narrow(element);
+  }
 }
 
 }  // namespace
