@@ -509,6 +509,14 @@ QByteArray CMainWnd::OnWorkToolQuery() {
   return BuildWorkToolAnswer(types);
 }
 
+BusDeviceList CMainWnd::OnListDevices() {
+  BusDeviceList out;
+  if (!devices_) return out;
+  for (const DeviceSummary& d : devices_->Summaries())
+    out.push_back({d.kind, QString::fromStdString(d.connection), d.visible});
+  return out;
+}
+
 void CMainWnd::OnGameMessage(GameMessage which, int wParam, int lParam) {
   (void)which;  // all four ask for the same cue
   if (!ProcessingGateOpen()) return;

@@ -115,6 +115,7 @@ class CMainWnd : public WindowImplBase,
   void OnUpdateStatus(int wParam, int lParam) override;
   void OnLightControlRequest(int wParam, int lParam) override;
   QByteArray OnWorkToolQuery() override;
+  BusDeviceList OnListDevices() override;
   void OnGameMessage(GameMessage which, int wParam, int lParam) override;
 
   // IDiscoverySink: from the discovery thread; arrivals and removals run on
