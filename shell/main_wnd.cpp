@@ -7,12 +7,14 @@
 #include <algorithm>
 
 #include "devices/interface_catalogue.h"
+#include "panels/device_profile.h"
 #include "panels/toolkit/container.h"
 #include "panels/toolkit/control.h"
 #include "panels/toolkit/resource_manager.h"
 #include "platform/debug_output.h"
 #include "profiles/json_file.h"
 #include "shell/control_classes.h"
+#include "shell/file_dialogs.h"
 #include "shell/language_choice.h"
 #include "shell/msg_wnd.h"
 #include "shell/quorvane_usb_device.h"
@@ -713,12 +715,102 @@ std::wstring CMainWnd::LanguageText(const std::wstring& id) {
 }
 
 int CMainWnd::ShowMessage(const std::wstring& textId, int buttons) {
+  if (messageHook_) return messageHook_(textId, buttons);
   return ShowMessageBox(this, L"", textId, uiScale_, true, buttons);
 }
 
 int CMainWnd::ShowFormatMessage(const std::wstring& formatId, int n, int buttons) {
-  return ShowMessageBox(this, L"", FormatWithNumber(LanguageText(formatId), n), uiScale_, false,
-                        buttons);
+  const std::wstring text = FormatWithNumber(LanguageText(formatId), n);
+  if (messageHook_) return messageHook_(text, buttons);
+  return ShowMessageBox(this, L"", text, uiScale_, false, buttons);
+}
+
+// ---------------------------------------------------------------------------
+// The profile bar
+
+CDeviceProfileUI* CMainWnd::CurrentProfileBar() const {
+  CQuorvaneUSBDevice* device = CurrentDevice();
+  if (device == nullptr) return nullptr;
+  return dynamic_cast<CDeviceProfileUI*>(device->FindSubControl(L"DeviceProfileItem"));
+}
+
+void CMainWnd::ReportProfileFailure(const CDeviceProfileUI& bar) {
+  if (bar.LastError().empty()) return;  // refused: nothing was to be written
+  DebugOutputF("profile write failed: %s", bar.LastError().c_str());
+  const std::wstring text =
+      LanguageText(L"message_text_profile_write") + L"\n" + WideFromUtf8(bar.LastError());
+  if (messageHook_) {
+    messageHook_(text, kMsgConfirmOnly);
+    return;
+  }
+  ShowMessageBox(this, L"", text, uiScale_, false, kMsgConfirmOnly);
+}
+
+void CMainWnd::OnProfileBar(TNotifyUI& msg) {
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (bar == nullptr || msg.pSender == nullptr) return;
+  const std::wstring name = msg.pSender->GetName();
+  bool ok = true;
+  if (name == L"device_add_btn") {
+    ok = bar->AddProfile();
+  } else if (name == L"device_sub_btn") {
+    ok = bar->DeleteProfile();
+  } else if (name == L"device_copy_btn") {
+    ok = bar->CopyProfile();
+  } else if (name == L"device_profile_edit_save_btn") {
+    const RenameResult r = bar->RenameProfile(bar->GetNameEditText());
+    if (r == RenameResult::kRefused) ShowMessage(L"message_text_5", kMsgConfirmOnly);
+    if (r == RenameResult::kBlank) ShowMessage(L"message_text_25", kMsgConfirmOnly);
+    ok = r != RenameResult::kFailed;
+  } else if (name == L"device_import_btn") {
+    if (bar->GetSelectedIndex() < 0) return;
+    QString path;
+    if (!ShowOpenFileDialog(kProfileFilter, this, path)) return;
+    // Only a profile document is taken; anything else is passed over quietly.
+    const Json::Value doc = ReadJson(path.toStdString());
+    if (!doc.isObject() || doc["profilename"].isNull() || doc["profileUUID"].isNull()) return;
+    ok = bar->ImportProfile(path.toStdString());
+  } else if (name == L"device_export_btn") {
+    if (bar->GetSelectedIndex() < 0) return;
+    QString path;
+    if (!ShowSaveFileDialog(kProfileFilter, this, path)) return;
+    ok = bar->ExportProfile(path.toStdString());
+  } else if (name == L"profile_fun_spread_btn") {
+    bar->ShowProfileMenu(!bar->IsProfileMenuVisible());
+  }
+  if (!ok) ReportProfileFailure(*bar);
+}
+
+void CMainWnd::OnProfileReset() {
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (bar == nullptr) return;
+  if (ShowMessage(L"message_text_22", kMsgConfirmCancel) != 1) return;
+  if (!bar->ResetProfile()) {
+    ReportProfileFailure(*bar);
+    return;
+  }
+  ReloadCurrentProfile();
+}
+
+void CMainWnd::ApplySelectedProfile() {
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (bar == nullptr) return;
+  if (!bar->SelectProfile(bar->GetSelectedIndex(), false)) {
+    ReportProfileFailure(*bar);
+    return;
+  }
+  ReloadCurrentProfile();
+}
+
+void CMainWnd::ReloadCurrentProfile() {
+  CQuorvaneUSBDevice* device = CurrentDevice();
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (device == nullptr || bar == nullptr) return;
+  const int result = device->SwitchToProfile(bar->GetCurrentUUID());
+  if (result == -1)
+    ShowMessage(L"message_text_7", kMsgConfirmOnly);
+  else if (result != 0)
+    ShowFormatMessage(L"message_text_16", result, kMsgConfirmOnly);
 }
 
 // ---------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,7 @@
 #include "shell/worker_slots.h"
 
 class QScreen;
+class CDeviceProfileUI;
 class CControlUI;
 
 // Private window messages (numbers as the program's threads and windows use them).
@@ -156,6 +158,10 @@ class CMainWnd : public WindowImplBase,
   int ShowMessage(const std::wstring& textId, int buttons);
   // A format text (a language id with one "%d") filled with n and shown.
   int ShowFormatMessage(const std::wstring& formatId, int n, int buttons = 0);
+  // Replaces the message box (tests): gets the text as shown (a language id
+  // for ShowMessage) and returns the answer. Empty: the message box again.
+  using MessageHook = std::function<int(const std::wstring& text, int buttons)>;
+  void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
 
   // Stops the worker threads (bounded, serving their calls to the UI
   // thread). Safe to call more than once; the first call does the work.
@@ -218,13 +224,19 @@ class CMainWnd : public WindowImplBase,
   void OnSettingsWindow() {}
   void OnSystemDeviceSettings(int number);
   void OnRestoreDefaults() {}
-  void OnProfileReset() {}
+  void OnProfileReset();
   void OnDeviceTabSelected();
   void OnPreviousDevice();
   void OnNextDevice();
   void OnFunctionPage(int page) { (void)page; }
   void OnSameMode() {}
-  void OnProfileBar(TNotifyUI& msg) { (void)msg; }
+  void OnProfileBar(TNotifyUI& msg);
+  // The profile bar of the current device page (null when none).
+  CDeviceProfileUI* CurrentProfileBar() const;
+  // A write of the bar failed: the message box says why (nothing for a refusal).
+  void ReportProfileFailure(const CDeviceProfileUI& bar);
+  // The current device takes the bar's selected profile and writes it.
+  void ReloadCurrentProfile();
   void OnKeyButton(int number) { (void)number; }
   void OnKeyPanel(TNotifyUI& msg) { (void)msg; }
   void OnLightingPanel(TNotifyUI& msg) { (void)msg; }
@@ -243,7 +255,7 @@ class CMainWnd : public WindowImplBase,
   void OnHookControl(bool install) { (void)install; }
   void OnLanguageChanged(int index) { (void)index; }
   void OpenSettingsWindow() {}
-  void ApplySelectedProfile() {}
+  void ApplySelectedProfile();
 
   static std::atomic<int> processingGate_;
   CUiCallQueue uiCalls_;
@@ -265,6 +277,7 @@ class CMainWnd : public WindowImplBase,
   bool fitQueued_ = false;
   unsigned bringToFrontCount_ = 0;
   std::unique_ptr<CDeviceList> devices_;
+  MessageHook messageHook_;
   DiscoveryOptions discoveryOptions_;
   bool firstScanDone_ = false;
   bool workersStopped_ = false;

@@ -10,12 +10,18 @@
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "panels/controls/device_option.h"
+#include "panels/device_profile.h"
+#include "panels/toolkit/combo.h"
 #include "panels/toolkit/paint_manager.h"
 #include "panels/toolkit/resource_manager.h"
+#include "profiles/json_file.h"
 #include "shell/control_classes.h"
+#include "shell/file_dialogs.h"
 #include "shell/main_wnd.h"
 #include "shell/quorvane_usb_device.h"
 #include "sim/simulator.h"
@@ -132,6 +138,130 @@ TEST_F(MainWndDevicesTest, ShutdownWithAKeyboardConnectedEndsEveryThread) {
     EXPECT_FALSE(device->Core().IsLightingThreadRunning());
     EXPECT_FALSE(device->Core().IsListenerAttached(1));
   }
+}
+
+// The profile bar of the keyboard's page on a folder of its own, with the
+// message box and the file dialogs answered by the test.
+class ProfileBarTest : public MainWndDevicesTest {
+ protected:
+  void SetUp() override {
+    MainWndDevicesTest::SetUp();
+    if (HasFatalFailure()) return;
+    folder = Folder() + "-profiles/";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "default.json")
+        << R"({"profilename":"default","profileUUID":"0","Device":[{}]})";
+    ASSERT_TRUE(sim->Plug(SimProduct::Keyboard));
+    ASSERT_TRUE(SpinUntil([&] { return KeyboardShown(); }, 2000));
+    keyboard = window->CurrentDevice();
+    ASSERT_NE(keyboard, nullptr);
+    bar = dynamic_cast<CDeviceProfileUI*>(keyboard->FindSubControl(L"DeviceProfileItem"));
+    ASSERT_NE(bar, nullptr);
+    bar->SetFolders(folder, folder + "default.json");
+    ASSERT_TRUE(bar->InitProfiles());
+    window->SetMessageHook([this](const std::wstring& text, int buttons) {
+      messages.push_back(text);
+      (void)buttons;
+      return answer;
+    });
+  }
+  void TearDown() override {
+    SetFileDialogProvider({});
+    MainWndDevicesTest::TearDown();
+    std::filesystem::remove_all(folder);
+  }
+  // A click on a button of the bar, as the skin sends it.
+  void Click(const wchar_t* name) {
+    CControlUI* button = bar->FindSubControl(name);
+    ASSERT_NE(button, nullptr);
+    TNotifyUI msg;
+    msg.sType = L"click";
+    msg.pSender = button;
+    window->Notify(msg);
+  }
+  void ChooseFile(const std::string& path) {
+    SetFileDialogProvider(
+        [path](FileDialogKind, const QString&, QWidget*) { return QString::fromStdString(path); });
+  }
+
+  std::string folder;
+  CQuorvaneUSBDevice* keyboard = nullptr;
+  CDeviceProfileUI* bar = nullptr;
+  std::vector<std::wstring> messages;
+  int answer = 1;
+};
+
+TEST_F(ProfileBarTest, RenameRefusalsShowTheirMessages) {
+  ASSERT_TRUE(bar->AddProfile());  // profile2
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* message;
+  };
+  for (const Case& c : {Case{L"PROFILE2", L"message_text_5"}, Case{L"  ", L"message_text_25"}}) {
+    messages.clear();
+    bar->SetNameEditText(c.name);
+    Click(L"device_profile_edit_save_btn");
+    EXPECT_EQ(messages, std::vector<std::wstring>{c.message});
+  }
+}
+
+TEST_F(ProfileBarTest, ImportTakesOnlyProfileDocuments) {
+  const int before = bar->GetProfileCount();
+  std::ofstream(folder + "stray.json") << R"({"profilename":"stray"})";
+  ChooseFile(folder + "stray.json");
+  Click(L"device_import_btn");
+  EXPECT_EQ(bar->GetProfileCount(), before);
+  EXPECT_TRUE(messages.empty());
+
+  std::ofstream(folder + "Work.json") << R"({"profilename":"w","profileUUID":"1","Device":[{}]})";
+  ChooseFile(folder + "Work.json");
+  Click(L"device_import_btn");
+  EXPECT_EQ(bar->GetProfileCount(), before + 1);
+
+  // Export writes the selected profile where the dialog says.
+  ChooseFile(folder + "out.json");
+  Click(L"device_export_btn");
+  EXPECT_TRUE(std::filesystem::exists(folder + "out.json"));
+}
+
+TEST_F(ProfileBarTest, AFailedWriteSaysWhy) {
+  // The list file cannot be written where a folder stands in its place.
+  std::filesystem::remove(folder + "ProfileList.ini");
+  std::filesystem::create_directory(folder + "ProfileList.ini");
+  Click(L"device_add_btn");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find(L"The profile could not be saved"), std::wstring::npos);
+  EXPECT_GT(messages[0].size(), std::wstring(L"The profile could not be saved:").size() + 1);
+}
+
+TEST_F(ProfileBarTest, SwitchingGivesTheDeviceTheSelectedProfileAfterTheTimer) {
+  ASSERT_TRUE(bar->AddProfile());
+  ASSERT_TRUE(bar->SelectProfile(1, false));
+  TNotifyUI msg;
+  msg.sType = L"itemselect";
+  msg.pSender = bar->Combo();
+  window->Notify(msg);
+  EXPECT_TRUE(window->TimerActive(kTimerProfileSwitch));
+  ASSERT_TRUE(SpinUntil([&] { return !window->TimerActive(kTimerProfileSwitch); }, 2000));
+  EXPECT_EQ(keyboard->Core().ProfileStem(), bar->GetCurrentUUID());
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ProfileBarTest, ResetAsksFirst) {
+  const std::string path = bar->GetCurrentProfilePath();
+  std::ofstream(path) << R"({"profilename":"profile1","profileUUID":"changed","Device":[{}]})";
+  answer = 0;
+  TNotifyUI msg;
+  msg.sType = L"click";
+  msg.pSender = bar->FindSubControl(L"device_reset_btn");
+  ASSERT_NE(msg.pSender, nullptr);
+  window->Notify(msg);
+  EXPECT_EQ(messages, std::vector<std::wstring>{L"message_text_22"});
+  EXPECT_EQ(ReadJson(path)["profileUUID"].asString(), "changed");
+  answer = 1;
+  window->Notify(msg);
+  EXPECT_EQ(ReadJson(path)["profileUUID"].asString(), bar->GetCurrentUUID());
+  EXPECT_EQ(keyboard->Core().ProfileStem(), bar->GetCurrentUUID());
 }
 
 }  // namespace
