@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
+#include <cstring>
 
 #include "devices/interface_catalogue.h"
 #include "panels/device_profile.h"
@@ -158,6 +159,44 @@ void CMainWnd::OnWindowInit() {
   StartWindowTimer(kTimerWindowInit, 100);
   // The window shows itself after discovery's first complete scan.
   StartDiscovery();
+  slots_.Start(CWorkerSlots::kSyncLightingSlot, [this](const WorkerStartRecord& record) {
+    CStopEvent* stop = record.stop;
+    syncLighting_.Run([stop] { return stop->IsSet(); });
+  });
+}
+
+void CMainWnd::ApplyLightingToAll() {
+  CQuorvaneUSBDevice* current = CurrentDevice();
+  if (current == nullptr || !devices_) return;
+  const LightInfoRecord record = current->Core().GetLightInfo();
+  const int effect = SyncEffectOfMode(current->Core().GetDeviceKind(), record.SelectItem);
+  if (effect < 0) return;
+  SyncLightingState state;
+  state.effect = static_cast<uint8_t>(effect);
+  state.brightnessLevel = record.Light;
+  state.speedLevel = record.Speed;
+  state.direction = record.Fx;
+  state.colourful = record.MultiColor;
+  state.red = record.Red;
+  state.green = record.Green;
+  state.blue = record.Blue;
+  // Keyboards, mice, mouse pads, headsets.
+  std::vector<CUsbDeviceCore*> cores;
+  for (int kind : {1, 2, 3, 7}) {
+    for (CQuorvaneUSBDevice* device : devices_->Devices()) {
+      CUsbDeviceCore& core = device->Core();
+      if (core.GetDeviceKind() != kind || !core.Channel().IsOpen()) continue;
+      core.SetLightingPaused(true);
+      LightInfoRecord own = record;
+      own.SelectItem = static_cast<uint8_t>(SyncModeOfEffect(kind, effect));
+      uint32_t words[4] = {};
+      static_assert(sizeof(own) <= sizeof(words));
+      std::memcpy(words, &own, sizeof(own));
+      core.SetLightInfo(words[0], words[1], words[2], words[3]);
+      cores.push_back(&core);
+    }
+  }
+  syncLighting_.Start(state, std::move(cores));
 }
 
 void CMainWnd::StartDiscovery() {
@@ -820,6 +859,7 @@ void CMainWnd::StopWorkers() {
   if (workersStopped_) return;
   workersStopped_ = true;
   hide();
+  syncLighting_.RequestStop();
   const CWorkerSlots::StopResult r = slots_.StopAll([this] { uiCalls_.Serve(); });
   DebugOutputF("StopWorkers: %d stopped, %d late, %d abandoned", r.stopped, r.late, r.abandoned);
   uiCalls_.Close();

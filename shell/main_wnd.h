@@ -18,6 +18,7 @@
 
 #include "devices/discovery_sink.h"
 #include "devices/discovery_thread.h"
+#include "devices/sync_lighting.h"
 #include "panels/toolkit/menu.h"
 #include "panels/toolkit/notify_pump.h"
 #include "panels/toolkit/tray_icon.h"
@@ -132,6 +133,11 @@ class CMainWnd : public WindowImplBase,
   CDeviceList* Devices() const { return devices_.get(); }
   // The device of the current tab (null when none).
   CQuorvaneUSBDevice* CurrentDevice() const;
+  // "deng_same_mode": every connected device takes the current device's
+  // effect (as far as the kinds share it) and pauses its own lighting; the
+  // synchronised lighting thread shows it on all of them.
+  void ApplyLightingToAll();
+  CSyncLighting& SyncLighting() { return syncLighting_; }
   // Whether the first complete scan has shown the window.
   bool FirstScanDone() const { return firstScanDone_; }
 
@@ -229,7 +235,7 @@ class CMainWnd : public WindowImplBase,
   void OnPreviousDevice();
   void OnNextDevice();
   void OnFunctionPage(int page) { (void)page; }
-  void OnSameMode() {}
+  void OnSameMode() { ApplyLightingToAll(); }
   void OnProfileBar(TNotifyUI& msg);
   // The profile bar of the current device page (null when none).
   CDeviceProfileUI* CurrentProfileBar() const;
@@ -278,6 +284,7 @@ class CMainWnd : public WindowImplBase,
   unsigned bringToFrontCount_ = 0;
   std::unique_ptr<CDeviceList> devices_;
   MessageHook messageHook_;
+  CSyncLighting syncLighting_;
   DiscoveryOptions discoveryOptions_;
   bool firstScanDone_ = false;
   bool workersStopped_ = false;

@@ -134,10 +134,28 @@ TEST_F(MainWndDevicesTest, ShutdownWithAKeyboardConnectedEndsEveryThread) {
   window->Shutdown();
   EXPECT_LT(clock.elapsed(), 2000);
   EXPECT_TRUE(window->WorkerSlots().Finished(CWorkerSlots::kDiscoverySlot));
+  EXPECT_TRUE(window->WorkerSlots().Finished(CWorkerSlots::kSyncLightingSlot));
   for (CQuorvaneUSBDevice* device : window->Devices()->Devices()) {
     EXPECT_FALSE(device->Core().IsLightingThreadRunning());
     EXPECT_FALSE(device->Core().IsListenerAttached(1));
   }
+}
+
+TEST_F(MainWndDevicesTest, SameModePausesTheConnectedDevicesAndRunsTheCommonEffect) {
+  ASSERT_TRUE(sim->Plug(SimProduct::Keyboard));
+  ASSERT_TRUE(SpinUntil([&] { return KeyboardShown(); }, 2000));
+  CUsbDeviceCore& keyboard = window->CurrentDevice()->Core();
+  keyboard.SetLightInfo(23 | 4 << 8 | 1 << 16, 0, 0, 0);  // blink, brightest, speed 1
+  window->ApplyLightingToAll();
+  EXPECT_TRUE(keyboard.Channel().IsLightingPaused());
+  EXPECT_EQ(keyboard.GetLightInfo().SelectItem, 23);
+  ASSERT_TRUE(SpinUntil([&] { return window->SyncLighting().Steps() > 0; }, 2000));
+
+  // A mode without a common effect changes nothing.
+  keyboard.SetLightingPaused(false);
+  keyboard.SetLightInfo(7, 0, 0, 0);
+  window->ApplyLightingToAll();
+  EXPECT_FALSE(keyboard.Channel().IsLightingPaused());
 }
 
 // The profile bar of the keyboard's page on a folder of its own, with the
