@@ -80,15 +80,12 @@ TrayMenuPlace PlaceTrayMenu(const QPoint& cursor, const QRect& screen, const QRe
   return place;
 }
 
-CMainWnd::CMainWnd() : slots_(this) {
+CMainWnd::CMainWnd() : uiWake_([this] { uiCalls_.Serve(); }), slots_(this) {
   setWindowTitle("Brivo75");
   resize(800, 572);
   // Calls from workers come round on the event loop; StopWorkers serves them
   // itself while it waits.
-  uiCalls_.SetWake([this] {
-    QMetaObject::invokeMethod(
-        this, [this] { uiCalls_.Serve(); }, Qt::QueuedConnection);
-  });
+  uiCalls_.SetWake([this] { uiWake_.Signal(); });
   // The class's own notification map.
   AddNotifyEntry(L"itemactivate", L"", [this](TNotifyUI& msg) {
     if (msg.pSender != nullptr && msg.pSender->GetName() == L"macro_action") ShowMacroActionMenu();

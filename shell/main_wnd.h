@@ -27,6 +27,7 @@
 #include "shell/device_list.h"
 #include "shell/notify_routes.h"
 #include "shell/ui_call_queue.h"
+#include "shell/ui_wake.h"
 #include "shell/worker_slots.h"
 
 class QScreen;
@@ -265,6 +266,7 @@ class CMainWnd : public WindowImplBase,
 
   static std::atomic<int> processingGate_;
   CUiCallQueue uiCalls_;
+  CUiWake uiWake_;
   CWorkerSlots slots_;
   CMainPage mainPage_;
   CProgramBus* bus_ = nullptr;

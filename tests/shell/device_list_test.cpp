@@ -24,6 +24,7 @@
 #include "shell/quorvane_usb_device.h"
 #include "shell/stop_event.h"
 #include "shell/ui_call_queue.h"
+#include "shell/ui_wake.h"
 #include "sim/simulator.h"
 #include "tests/shell/qt_app.h"
 #include "tests/support/bus_folder_fixture.h"
@@ -113,10 +114,8 @@ class DeviceListTest : public BusFolderTest {
     manager.AttachDialog(root);
     list = std::make_unique<CDeviceList>(manager, &callback, nullptr);
     list->SetLinkRetry(3, 5);
-    calls.SetWake([this] {
-      QMetaObject::invokeMethod(
-          host.get(), [this] { calls.Serve(); }, Qt::QueuedConnection);
-    });
+    wake = std::make_unique<CUiWake>([this] { calls.Serve(); });
+    calls.SetWake([this] { wake->Signal(); });
     // The mouse and keyboard pages exist from the start, as at "windowinit".
     for (int t = 0; t < 2; ++t) {
       const DeviceTypeEntry& type = kDeviceTypes[static_cast<size_t>(t)];
@@ -157,6 +156,7 @@ class DeviceListTest : public BusFolderTest {
   CPaintManagerUI manager;
   PageCallback callback;
   CUiCallQueue calls;
+  std::unique_ptr<CUiWake> wake;
   std::unique_ptr<CDeviceList> list;
   std::unique_ptr<UiSink> sink;
   std::unique_ptr<CDiscoveryThread> discovery;
