@@ -144,7 +144,10 @@ void CMainWnd::OnWindowInit() {
     SendMessage(WM_HOOK_CONTROL, 0, 0);
     SetEditLock(true, true);
   };
-  hooks.bringToFront = [this] { BringToFront(); };
+  // Arrivals of the first scan leave the showing to its end.
+  hooks.bringToFront = [this] {
+    if (firstScanDone_) BringToFront();
+  };
   devices_->SetHooks(std::move(hooks));
   for (size_t t = 0; t < 2 && t < kDeviceTypes.size(); ++t) {
     const DeviceTypeEntry& type = kDeviceTypes[t];

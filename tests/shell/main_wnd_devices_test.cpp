@@ -40,14 +40,17 @@ class MainWndDevicesTest : public BusFolderTest {
  protected:
   void SetUp() override {
     BusFolderTest::SetUp();
-    TestApp();
-    CPaintManagerUI::SetResourcePath(std::wstring(L"" RUVEMO_SOURCE_DIR) + L"/skin/");
-    CResourceManager::GetInstance().LoadResource(L"res.xml");
-    RegisterControlClasses();
     SimulatorOptions options;
     options.busFolder = Folder();
     options.timing = false;
     sim = std::make_unique<CSimulator>(options);
+    CreateWindow();
+  }
+  void CreateWindow() {
+    TestApp();
+    CPaintManagerUI::SetResourcePath(std::wstring(L"" RUVEMO_SOURCE_DIR) + L"/skin/");
+    CResourceManager::GetInstance().LoadResource(L"res.xml");
+    RegisterControlClasses();
     window = new CMainWnd();
     DiscoveryOptions discovery;
     discovery.watchHidraw = false;  // the machine's own devices stay out
@@ -56,9 +59,11 @@ class MainWndDevicesTest : public BusFolderTest {
     ASSERT_TRUE(SpinUntil([&] { return window->Devices() != nullptr; }, 2000));
   }
   void TearDown() override {
-    window->Shutdown();
-    delete window;
-    DrainPostedQuit();
+    if (window != nullptr) {
+      window->Shutdown();
+      delete window;
+      DrainPostedQuit();
+    }
     sim.reset();
     BusFolderTest::TearDown();
   }
@@ -81,6 +86,33 @@ TEST_F(MainWndDevicesTest, TheWindowShowsAfterTheFirstScanWithTheMouseAndKeyboar
   EXPECT_EQ(list->VisibleCount(), 0);
   EXPECT_TRUE(window->GetPaintManager().FindControl(L"No_device_Link")->IsVisible());
   EXPECT_EQ(window->CurrentDevice(), nullptr);
+}
+
+// A keyboard present at start: its arrival comes during the first scan, and
+// the window still waits for the scan's end.
+class StartWithKeyboardTest : public MainWndDevicesTest {
+ protected:
+  void SetUp() override {
+    BusFolderTest::SetUp();
+    SimulatorOptions options;
+    options.busFolder = Folder();
+    options.timing = false;
+    sim = std::make_unique<CSimulator>(options);
+    ASSERT_TRUE(sim->Plug(SimProduct::Keyboard));
+    MainWndDevicesTest::CreateWindow();
+  }
+};
+
+TEST_F(StartWithKeyboardTest, TheWindowShowsOnlyAfterTheFirstScan) {
+  bool shownEarly = false;
+  ASSERT_TRUE(SpinUntil(
+      [&] {
+        if (window->isVisible() && !window->FirstScanDone()) shownEarly = true;
+        return window->isVisible();
+      },
+      2000));
+  EXPECT_FALSE(shownEarly);
+  EXPECT_TRUE(KeyboardShown());
 }
 
 TEST_F(MainWndDevicesTest, PluggingTheKeyboardShowsItsTabAndTheBusListsIt) {
