@@ -112,7 +112,7 @@ class DeviceListTest : public BusFolderTest {
     ASSERT_NE(root, nullptr);
     root->setParent(host.get());
     manager.AttachDialog(root);
-    list = std::make_unique<CDeviceList>(manager, &callback, nullptr);
+    list = std::make_unique<CDeviceList>(manager, &callback, host.get());
     list->SetLinkRetry(3, 5);
     wake = std::make_unique<CUiWake>([this] { calls.Serve(); });
     calls.SetWake([this] { wake->Signal(); });
@@ -194,6 +194,13 @@ TEST_F(DeviceListTest, PluggingTheKeyboardShowsItsTabAndUnpluggingHidesIt) {
   EXPECT_TRUE(summaries[kKeyboardTab].visible);
   // The start-up timer starts the frames.
   ASSERT_TRUE(SpinUntil([&] { return list->Tab(kKeyboardTab)->HasTimer(1000); }, 2000));
+  // The page repaints only where it can be seen.
+  host->show();
+  EXPECT_TRUE(list->PageRepaintAllowed(keyboard));
+  host->showMinimized();
+  EXPECT_FALSE(list->PageRepaintAllowed(keyboard));
+  host->hide();
+  EXPECT_FALSE(list->PageRepaintAllowed(keyboard));
 
   sim.Unplug(SimProduct::Keyboard);
   ASSERT_TRUE(SpinUntil([&] { return !TabVisible(kKeyboardTab); }, 2000));
