@@ -165,6 +165,10 @@ int CDeviceList::VisibleCount(int* first) const {
 void CDeviceList::UpdateNotice() {
   const bool any = VisibleCount() > 0;
   if (CControlUI* notice = Find(kNotice)) notice->SetVisible(!any);
+  // Nothing to page through without a device.
+  for (const wchar_t* arrow : {L"device_select_prev", L"device_select_next"}) {
+    if (CControlUI* c = Find(arrow)) c->SetVisible(any);
+  }
   if (any) return;
   for (const wchar_t* name : {kPowerLayout, kPageLayout}) {
     if (auto* layout = dynamic_cast<CTabLayoutUI*>(Find(name)))

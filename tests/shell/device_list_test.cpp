@@ -184,6 +184,7 @@ TEST_F(DeviceListTest, PluggingTheKeyboardShowsItsTabAndUnpluggingHidesIt) {
   ASSERT_TRUE(SpinUntil([&] { return TabVisible(kKeyboardTab); }, 2000));
   EXPECT_LT(Clock::now() - plugged, std::chrono::milliseconds(1000));
   EXPECT_FALSE(Notice());
+  EXPECT_TRUE(manager.FindControl(L"device_select_next")->IsVisible());
   EXPECT_EQ(list->CurrentIndex(), kKeyboardTab);
   CQuorvaneUSBDevice* keyboard = list->Device(kKeyboardTab);
   EXPECT_TRUE(keyboard->Core().Channel().IsOpen());
@@ -206,6 +207,7 @@ TEST_F(DeviceListTest, PluggingTheKeyboardShowsItsTabAndUnpluggingHidesIt) {
   ASSERT_TRUE(SpinUntil([&] { return !TabVisible(kKeyboardTab); }, 2000));
   EXPECT_FALSE(keyboard->Core().Channel().IsOpen());
   EXPECT_TRUE(Notice());
+  EXPECT_FALSE(manager.FindControl(L"device_select_next")->IsVisible());
   // The frame timer ends with the channel.
   EXPECT_TRUE(SpinUntil([&] { return !list->Tab(kKeyboardTab)->HasTimer(1000); }, 500));
 
