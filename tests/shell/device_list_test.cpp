@@ -270,6 +270,18 @@ TEST_F(DeviceListTest, TwoIdenticalPadsMakeOnePage) {
   EXPECT_EQ(list->Tab(2)->GetKind(), 3);
 }
 
+TEST_F(DeviceListTest, WithoutItsPageLayoutADeviceIsOnlyRecordedInTheTable) {
+  std::filesystem::remove(skin + "/XML/DeviceXml/mousepaddevice.xml");
+  CSimulator& sim = Sim();
+  ASSERT_TRUE(sim.Plug(SimProduct::Pad));
+  StartDiscovery();
+  SpinUntil([] { return false; }, 500);
+  discovery->Stop();  // the table is read once discovery has ended
+  EXPECT_EQ(list->Table().ClaimedRows(), (std::vector<int>{8, 9}));
+  EXPECT_EQ(list->TabCount(), 2);
+  EXPECT_EQ(list->VisibleCount(), 0);
+}
+
 TEST_F(DeviceListTest, ASecondDeviceDoesNotTakeTheCurrentTabAndNextStopsAtTheLast) {
   CSimulator& sim = Sim();
   StartDiscovery();
