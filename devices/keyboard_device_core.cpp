@@ -45,20 +45,23 @@ CKeyboardDeviceCore::~CKeyboardDeviceCore() {
 // ---- Profile ----
 
 void CKeyboardDeviceCore::SetProfileUuid(const std::string& uuid) {
-  uuid_ = uuid;
+  SetProfileStem(uuid);
   BindProfilePaths();
 }
 
 void CKeyboardDeviceCore::BindProfilePaths() {
   const std::string folder = GetUserDeviceFolder();
   document_.SetDefaultProfilePath(GetDefaultProfilePath());
-  if (uuid_.empty() || folder.empty() || uuid_.find('/') != std::string::npos) {
+  const std::string& uuid = ProfileStem();
+  if (uuid.empty() || folder.empty() || uuid.find('/') != std::string::npos) {
     profilePath_.clear();
     return;
   }
-  profilePath_ = folder + uuid_ + ".Json";
+  profilePath_ = folder + uuid + ".Json";
   document_.SetProfilePath(profilePath_);
-  document_.SetLightLibraryPath(folder + uuid_ + ".config");
+  // The light library is the device's, not the profile's: <folder><stem>.config.
+  if (!LightLibraryStem().empty())
+    document_.SetLightLibraryPath(folder + LightLibraryStem() + ".config");
 }
 
 std::string CKeyboardDeviceCore::GetProfilePath() const { return profilePath_; }
@@ -403,9 +406,18 @@ int CKeyboardDeviceCore::ApplyProfile(const std::string& uuid) {
   SetProfileUuid(uuid);
   LoadProfile();
   if (!channel_.IsOpen()) return -1;
+  // A command that got no reply (0) failed too; it must not read as the
+  // switch's 0 for success.
+  const auto failure = [](int r) { return r == kCommandNoReply ? kCommandWriteFailed : r; };
+  // A switch that comes before the connect timer has read the key layout
+  // reads it first: the key tables are built on it.
+  if (Layout().keyTable.empty()) {
+    const int read = ReadDeviceLayout();
+    if (read != kCommandSuccess) return failure(read);
+  }
   // Device profile 0, made the active one.
   int result = WriteSettings(0, 0);
-  if (result != kCommandSuccess) return result;
+  if (result != kCommandSuccess) return failure(result);
   // Macros before the key tables: keys never point at macros the keyboard
   // does not hold. Too large an image leaves the key tables as they were.
   const std::vector<int> used = CollectUsedMacros();
@@ -414,7 +426,7 @@ int CKeyboardDeviceCore::ApplyProfile(const std::string& uuid) {
     if (macros != 0) return macros;
   }
   result = WriteCurrentKeyAssignments(0);
-  return result == kCommandSuccess ? 0 : result;
+  return result == kCommandSuccess ? 0 : failure(result);
 }
 
 bool CKeyboardDeviceCore::ReadPowerStatus() {

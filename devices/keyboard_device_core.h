@@ -108,7 +108,7 @@ class CKeyboardDeviceCore : public CUsbDeviceCore {
   int ApplyProfile(const std::string& uuid);
   // The profile the object binds its paths to (empty: the default profile).
   void SetProfileUuid(const std::string& uuid);
-  const std::string& ProfileUuid() const { return uuid_; }
+  const std::string& ProfileUuid() const { return ProfileStem(); }
 
   // ---- State for the page ----
   KeyboardLayout Layout() const;
@@ -171,7 +171,6 @@ class CKeyboardDeviceCore : public CUsbDeviceCore {
   CCustomEffectPlayer player_;
   CLightOverlay overlay_;
   CKeyboardProfiledata document_;
-  std::string uuid_;
   std::string profilePath_;
 
   mutable std::mutex layoutLock_;

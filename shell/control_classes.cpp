@@ -11,6 +11,7 @@
 #include "platform/data_paths.h"
 #include "profiles/json_file.h"
 #include "shell/quorvane_keyboard_device.h"
+#include "shell/quorvane_usb_device.h"
 
 namespace {
 
@@ -33,9 +34,8 @@ constexpr SubTreeElement kSubTrees[] = {
 
 const std::vector<ControlClassEntry>& ControlClassTable() {
   // The panels and the device classes arrive with their parts; until then a
-  // row has no creator and the skin's element is skipped. The keyboard's page
-  // is built from its element; the mouse device element
-  // ("QuorvaneMouseDevice") is no class of the factory yet.
+  // row has no creator and the skin's element is skipped. The mouse page is
+  // built as the base device page until its own class takes the row over.
   static const std::vector<ControlClassEntry> table = [] {
     std::vector<ControlClassEntry> t = OwnControlClasses();
     const ControlClassEntry later[] = {
@@ -47,10 +47,11 @@ const std::vector<ControlClassEntry>& ControlClassTable() {
         {L"CMagicControlUI", L"MagicControl", {}},
         {L"CVoice6533ControlUI", L"Voice6533Control", {}},
         {L"CQuorvaneUSBDevice", nullptr, {}},
-        {L"CQuorvaneMousePadDevice", L"QuorvaneMousePadDevice", {}},
-        {L"CQuorvaneHS6533Device", L"QuorvaneHS6533Device", {}},
         {L"CQuorvaneKeyboardDevice", L"QuorvaneKeyboardDevice",
          [] { return new CQuorvaneKeyboardDevice(); }},
+        {L"CQuorvaneMouseDevice", L"QuorvaneMouseDevice", [] { return new CQuorvaneUSBDevice(); }},
+        {L"CQuorvaneMousePadDevice", L"QuorvaneMousePadDevice", {}},
+        {L"CQuorvaneHS6533Device", L"QuorvaneHS6533Device", {}},
     };
     t.insert(t.end(), std::begin(later), std::end(later));
     return t;

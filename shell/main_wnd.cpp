@@ -5,16 +5,20 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
+#include <cstring>
 
 #include "devices/interface_catalogue.h"
+#include "panels/device_profile.h"
 #include "panels/toolkit/container.h"
 #include "panels/toolkit/control.h"
 #include "panels/toolkit/resource_manager.h"
 #include "platform/debug_output.h"
 #include "profiles/json_file.h"
 #include "shell/control_classes.h"
+#include "shell/file_dialogs.h"
 #include "shell/language_choice.h"
 #include "shell/msg_wnd.h"
+#include "shell/quorvane_usb_device.h"
 
 std::atomic<int> CMainWnd::processingGate_{1};
 
@@ -76,15 +80,12 @@ TrayMenuPlace PlaceTrayMenu(const QPoint& cursor, const QRect& screen, const QRe
   return place;
 }
 
-CMainWnd::CMainWnd() : slots_(this) {
+CMainWnd::CMainWnd() : uiWake_([this] { uiCalls_.Serve(); }), slots_(this) {
   setWindowTitle("Brivo75");
   resize(800, 572);
   // Calls from workers come round on the event loop; StopWorkers serves them
   // itself while it waits.
-  uiCalls_.SetWake([this] {
-    QMetaObject::invokeMethod(
-        this, [this] { uiCalls_.Serve(); }, Qt::QueuedConnection);
-  });
+  uiCalls_.SetWake([this] { uiWake_.Signal(); });
   // The class's own notification map.
   AddNotifyEntry(L"itemactivate", L"", [this](TNotifyUI& msg) {
     if (msg.pSender != nullptr && msg.pSender->GetName() == L"macro_action") ShowMacroActionMenu();
@@ -133,12 +134,136 @@ void CMainWnd::InitWindow() {
 
 void CMainWnd::OnWindowInit() {
   if (bus_ != nullptr) bus_->BroadcastLightControl(1, 1);
-  // The stored language is applied here and the device pages are created
-  // with the device list; the discovery thread starts in slot 0 and shows
-  // the window after its first scan. Until discovery exists the window is
-  // shown at once, as that first scan would.
+  // The mouse and keyboard pages exist from the start, their tabs hidden;
+  // the others come with their first arrival.
+  devices_ = std::make_unique<CDeviceList>(m_pm, this, this);
+  CDeviceList::Hooks hooks;
+  hooks.closeChildWindows = [this] { CloseChildWindows(); };
+  hooks.editIdle = [this] { return editState_ == 1; };
+  hooks.endEditing = [this] {
+    SendMessage(WM_HOOK_CONTROL, 0, 0);
+    SetEditLock(true, true);
+  };
+  // Arrivals of the first scan leave the showing to its end.
+  hooks.bringToFront = [this] {
+    if (firstScanDone_) BringToFront();
+  };
+  devices_->SetHooks(std::move(hooks));
+  for (size_t t = 0; t < 2 && t < kDeviceTypes.size(); ++t) {
+    const DeviceTypeEntry& type = kDeviceTypes[t];
+    const int row = FindCommandRow(type.vendorId, type.productId, type.kind, type.role);
+    if (row < 0 || !devices_->CreateDevicePage(row, type.role))
+      DebugOutputF("device page of type %d not built", static_cast<int>(t));
+  }
   UpdateNoDeviceNotice();
   StartWindowTimer(kTimerWindowInit, 100);
+  // The window shows itself after discovery's first complete scan.
+  StartDiscovery();
+  slots_.Start(CWorkerSlots::kSyncLightingSlot, [this](const WorkerStartRecord& record) {
+    CStopEvent* stop = record.stop;
+    syncLighting_.Run([stop] { return stop->IsSet(); });
+  });
+}
+
+void CMainWnd::ApplyLightingToAll() {
+  CQuorvaneUSBDevice* current = CurrentDevice();
+  if (current == nullptr || !devices_) return;
+  const LightInfoRecord record = current->Core().GetLightInfo();
+  const int effect = SyncEffectOfMode(current->Core().GetDeviceKind(), record.SelectItem);
+  if (effect < 0) return;
+  SyncLightingState state;
+  state.effect = static_cast<uint8_t>(effect);
+  state.brightnessLevel = record.Light;
+  state.speedLevel = record.Speed;
+  state.direction = record.Fx;
+  state.colourful = record.MultiColor;
+  state.red = record.Red;
+  state.green = record.Green;
+  state.blue = record.Blue;
+  // Keyboards, mice, mouse pads, headsets.
+  std::vector<CUsbDeviceCore*> cores;
+  for (int kind : {1, 2, 3, 7}) {
+    for (CQuorvaneUSBDevice* device : devices_->Devices()) {
+      CUsbDeviceCore& core = device->Core();
+      if (core.GetDeviceKind() != kind || !core.Channel().IsOpen()) continue;
+      core.SetLightingPaused(true);
+      LightInfoRecord own = record;
+      own.SelectItem = static_cast<uint8_t>(SyncModeOfEffect(kind, effect));
+      uint32_t words[4] = {};
+      static_assert(sizeof(own) <= sizeof(words));
+      std::memcpy(words, &own, sizeof(own));
+      core.SetLightInfo(words[0], words[1], words[2], words[3]);
+      cores.push_back(&core);
+    }
+  }
+  syncLighting_.Start(state, std::move(cores));
+}
+
+void CMainWnd::StartDiscovery() {
+  const DiscoveryOptions options = discoveryOptions_;
+  const bool started =
+      slots_.Start(CWorkerSlots::kDiscoverySlot, [this, options](const WorkerStartRecord& record) {
+        CDiscoveryThread discovery(devices_->Table(), *this, options);
+        if (!discovery.Start()) {
+          uiCalls_.Post([this] { OnFirstScanComplete(); });
+          return;
+        }
+        // Sleeps until the slot is stopped; the stop ends discovery first.
+        while (!record.stop->Wait(60 * 60 * 1000)) {
+        }
+        discovery.Stop();
+      });
+  if (!started) OnFirstScanComplete();
+}
+
+bool CMainWnd::OnInterfaceArrived(int index) {
+  return uiCalls_.Send([this, index] { OnDeviceArrived(index); },
+                       slots_.StopEvent(CWorkerSlots::kDiscoverySlot));
+}
+
+bool CMainWnd::OnInterfaceRemoved(int index) {
+  return uiCalls_.Send([this, index] { OnDeviceRemoved(index); },
+                       slots_.StopEvent(CWorkerSlots::kDiscoverySlot));
+}
+
+void CMainWnd::OnFirstScanComplete() {
+  if (!uiCalls_.OnUiThread()) {
+    uiCalls_.Post([this] { OnFirstScanComplete(); });
+    return;
+  }
+  if (firstScanDone_ || shutDown_) return;
+  firstScanDone_ = true;
+  // Shown once fitted: a scan that ends before the initial fit leaves the
+  // showing to that timer.
+  if (!TimerActive(kTimerWindowInit)) BringToFront();
+}
+
+void CMainWnd::OnStopRequested() {
+  if (CStopEvent* stop = slots_.StopEvent(CWorkerSlots::kDiscoverySlot)) stop->Set();
+}
+
+void CMainWnd::OnDeviceArrived(std::intptr_t index) {
+  if (devices_ && !shutDown_) devices_->AttachInterface(static_cast<int>(index));
+}
+
+void CMainWnd::OnDeviceRemoved(std::intptr_t index) {
+  if (devices_ && !shutDown_) devices_->DetachInterface(static_cast<int>(index));
+}
+
+CQuorvaneUSBDevice* CMainWnd::CurrentDevice() const {
+  return devices_ ? devices_->CurrentDevice() : nullptr;
+}
+
+void CMainWnd::OnDeviceTabSelected() {
+  if (devices_) devices_->OnDeviceTabSelected();
+}
+
+void CMainWnd::OnPreviousDevice() {
+  if (devices_) devices_->PreviousDevice();
+}
+
+void CMainWnd::OnNextDevice() {
+  if (devices_) devices_->NextDevice();
 }
 
 void CMainWnd::RefreshLanguageTexts() {
@@ -425,6 +550,14 @@ QByteArray CMainWnd::OnWorkToolQuery() {
   return BuildWorkToolAnswer(types);
 }
 
+BusDeviceList CMainWnd::OnListDevices() {
+  BusDeviceList out;
+  if (!devices_) return out;
+  for (const DeviceSummary& d : devices_->Summaries())
+    out.push_back({d.kind, QString::fromStdString(d.connection), d.visible});
+  return out;
+}
+
 void CMainWnd::OnGameMessage(GameMessage which, int wParam, int lParam) {
   (void)which;  // all four ask for the same cue
   if (!ProcessingGateOpen()) return;
@@ -481,9 +614,13 @@ bool CMainWnd::HandlePrivateMessage(unsigned msg, std::intptr_t wParam, std::int
 }
 
 void CMainWnd::OnShowDeviceTab(std::intptr_t index, bool show) {
-  auto* list = dynamic_cast<CContainerUI*>(m_pm.FindControl(L"device_select_layout"));
-  if (list == nullptr || index < 0 || index >= list->GetCount()) return;
-  list->GetItemAt(static_cast<int>(index))->SetVisible(show);
+  if (devices_) {
+    devices_->OnShowTabMessage(static_cast<int>(index), show);
+  } else {
+    auto* list = dynamic_cast<CContainerUI*>(m_pm.FindControl(L"device_select_layout"));
+    if (list == nullptr || index < 0 || index >= list->GetCount()) return;
+    list->GetItemAt(static_cast<int>(index))->SetVisible(show);
+  }
   UpdateNoDeviceNotice();
 }
 
@@ -501,7 +638,10 @@ bool CMainWnd::AnyDeviceTabVisible() const {
 
 void CMainWnd::UpdateNoDeviceNotice() {
   const bool any = AnyDeviceTabVisible();
-  if (CControlUI* notice = m_pm.FindControl(L"No_device_Link")) notice->SetVisible(!any);
+  if (devices_)
+    devices_->UpdateNotice();
+  else if (CControlUI* notice = m_pm.FindControl(L"No_device_Link"))
+    notice->SetVisible(!any);
   // Nothing to page through without a device.
   for (const wchar_t* arrow : {L"device_select_prev", L"device_select_next"}) {
     if (CControlUI* c = m_pm.FindControl(arrow)) c->SetVisible(any);
@@ -614,12 +754,102 @@ std::wstring CMainWnd::LanguageText(const std::wstring& id) {
 }
 
 int CMainWnd::ShowMessage(const std::wstring& textId, int buttons) {
+  if (messageHook_) return messageHook_(textId, buttons);
   return ShowMessageBox(this, L"", textId, uiScale_, true, buttons);
 }
 
 int CMainWnd::ShowFormatMessage(const std::wstring& formatId, int n, int buttons) {
-  return ShowMessageBox(this, L"", FormatWithNumber(LanguageText(formatId), n), uiScale_, false,
-                        buttons);
+  const std::wstring text = FormatWithNumber(LanguageText(formatId), n);
+  if (messageHook_) return messageHook_(text, buttons);
+  return ShowMessageBox(this, L"", text, uiScale_, false, buttons);
+}
+
+// ---------------------------------------------------------------------------
+// The profile bar
+
+CDeviceProfileUI* CMainWnd::CurrentProfileBar() const {
+  CQuorvaneUSBDevice* device = CurrentDevice();
+  if (device == nullptr) return nullptr;
+  return dynamic_cast<CDeviceProfileUI*>(device->FindSubControl(L"DeviceProfileItem"));
+}
+
+void CMainWnd::ReportProfileFailure(const CDeviceProfileUI& bar) {
+  if (bar.LastError().empty()) return;  // refused: nothing was to be written
+  DebugOutputF("profile write failed: %s", bar.LastError().c_str());
+  const std::wstring text =
+      LanguageText(L"message_text_profile_write") + L"\n" + WideFromUtf8(bar.LastError());
+  if (messageHook_) {
+    messageHook_(text, kMsgConfirmOnly);
+    return;
+  }
+  ShowMessageBox(this, L"", text, uiScale_, false, kMsgConfirmOnly);
+}
+
+void CMainWnd::OnProfileBar(TNotifyUI& msg) {
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (bar == nullptr || msg.pSender == nullptr) return;
+  const std::wstring name = msg.pSender->GetName();
+  bool ok = true;
+  if (name == L"device_add_btn") {
+    ok = bar->AddProfile();
+  } else if (name == L"device_sub_btn") {
+    ok = bar->DeleteProfile();
+  } else if (name == L"device_copy_btn") {
+    ok = bar->CopyProfile();
+  } else if (name == L"device_profile_edit_save_btn") {
+    const RenameResult r = bar->RenameProfile(bar->GetNameEditText());
+    if (r == RenameResult::kRefused) ShowMessage(L"message_text_5", kMsgConfirmOnly);
+    if (r == RenameResult::kBlank) ShowMessage(L"message_text_25", kMsgConfirmOnly);
+    ok = r != RenameResult::kFailed;
+  } else if (name == L"device_import_btn") {
+    if (bar->GetSelectedIndex() < 0) return;
+    QString path;
+    if (!ShowOpenFileDialog(kProfileFilter, this, path)) return;
+    // Only a profile document is taken; anything else is passed over quietly.
+    const Json::Value doc = ReadJson(path.toStdString());
+    if (!doc.isObject() || doc["profilename"].isNull() || doc["profileUUID"].isNull()) return;
+    ok = bar->ImportProfile(path.toStdString());
+  } else if (name == L"device_export_btn") {
+    if (bar->GetSelectedIndex() < 0) return;
+    QString path;
+    if (!ShowSaveFileDialog(kProfileFilter, this, path)) return;
+    ok = bar->ExportProfile(path.toStdString());
+  } else if (name == L"profile_fun_spread_btn") {
+    bar->ShowProfileMenu(!bar->IsProfileMenuVisible());
+  }
+  if (!ok) ReportProfileFailure(*bar);
+}
+
+void CMainWnd::OnProfileReset() {
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (bar == nullptr) return;
+  if (ShowMessage(L"message_text_22", kMsgConfirmCancel) != 1) return;
+  if (!bar->ResetProfile()) {
+    ReportProfileFailure(*bar);
+    return;
+  }
+  ReloadCurrentProfile();
+}
+
+void CMainWnd::ApplySelectedProfile() {
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (bar == nullptr) return;
+  if (!bar->SelectProfile(bar->GetSelectedIndex(), false)) {
+    ReportProfileFailure(*bar);
+    return;
+  }
+  ReloadCurrentProfile();
+}
+
+void CMainWnd::ReloadCurrentProfile() {
+  CQuorvaneUSBDevice* device = CurrentDevice();
+  CDeviceProfileUI* bar = CurrentProfileBar();
+  if (device == nullptr || bar == nullptr) return;
+  const int result = device->SwitchToProfile(bar->GetCurrentUUID());
+  if (result == -1)
+    ShowMessage(L"message_text_7", kMsgConfirmOnly);
+  else if (result != 0)
+    ShowFormatMessage(L"message_text_16", result, kMsgConfirmOnly);
 }
 
 // ---------------------------------------------------------------------------
@@ -629,6 +859,7 @@ void CMainWnd::StopWorkers() {
   if (workersStopped_) return;
   workersStopped_ = true;
   hide();
+  syncLighting_.RequestStop();
   const CWorkerSlots::StopResult r = slots_.StopAll([this] { uiCalls_.Serve(); });
   DebugOutputF("StopWorkers: %d stopped, %d late, %d abandoned", r.stopped, r.late, r.abandoned);
   uiCalls_.Close();
@@ -642,6 +873,12 @@ void CMainWnd::Shutdown() {
   macroActionMenu_.reset();
   timers_.KillAll();
   StopWorkers();
+  // Discovery has ended: the devices' timers and threads go next.
+  if (devices_) {
+    for (int i = 0; i < devices_->TabCount(); ++i)
+      if (CControlUI* tab = devices_->Tab(i)) tab->KillTimer();
+    for (CQuorvaneUSBDevice* device : devices_->Devices()) device->Core().StopThreads();
+  }
   tray_.DeleteTrayIcon();
 }
 
@@ -661,8 +898,7 @@ void CMainWnd::OnTimer(int id) {
     case kTimerWindowInit:
       FitToMonitor();
       update();
-      // Without a discovery thread nothing else would show the window.
-      BringToFront();
+      if (firstScanDone_) BringToFront();
       break;
     case kTimerTrayMenu:
       ShowTrayMenu();

@@ -10,21 +10,28 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "devices/discovery_sink.h"
+#include "devices/discovery_thread.h"
+#include "devices/sync_lighting.h"
 #include "panels/toolkit/menu.h"
 #include "panels/toolkit/notify_pump.h"
 #include "panels/toolkit/tray_icon.h"
 #include "panels/toolkit/window_impl.h"
 #include "platform/qt/program_bus.h"
+#include "shell/device_list.h"
 #include "shell/notify_routes.h"
 #include "shell/ui_call_queue.h"
+#include "shell/ui_wake.h"
 #include "shell/worker_slots.h"
 
 class QScreen;
+class CDeviceProfileUI;
 class CControlUI;
 
 // Private window messages (numbers as the program's threads and windows use them).
@@ -82,7 +89,8 @@ class CMainWnd : public WindowImplBase,
                  public IMessageFilterUI,
                  public IQueryControlText,
                  public IToolTipCallBack,
-                 public IProgramBusHandler {
+                 public IProgramBusHandler,
+                 public IDiscoverySink {
  public:
   CMainWnd();
   ~CMainWnd() override;
@@ -111,7 +119,28 @@ class CMainWnd : public WindowImplBase,
   void OnUpdateStatus(int wParam, int lParam) override;
   void OnLightControlRequest(int wParam, int lParam) override;
   QByteArray OnWorkToolQuery() override;
+  BusDeviceList OnListDevices() override;
   void OnGameMessage(GameMessage which, int wParam, int lParam) override;
+
+  // IDiscoverySink: from the discovery thread; arrivals and removals run on
+  // the UI thread while the thread waits, the stop request releases it.
+  bool OnInterfaceArrived(int index) override;
+  bool OnInterfaceRemoved(int index) override;
+  void OnFirstScanComplete() override;
+  void OnStopRequested() override;
+  // How discovery watches for devices (set before the window is built).
+  void SetDiscoveryOptions(const DiscoveryOptions& options) { discoveryOptions_ = options; }
+  // The device tabs and pages (null before "windowinit").
+  CDeviceList* Devices() const { return devices_.get(); }
+  // The device of the current tab (null when none).
+  CQuorvaneUSBDevice* CurrentDevice() const;
+  // "deng_same_mode": every connected device takes the current device's
+  // effect (as far as the kinds share it) and pauses its own lighting; the
+  // synchronised lighting thread shows it on all of them.
+  void ApplyLightingToAll();
+  CSyncLighting& SyncLighting() { return syncLighting_; }
+  // Whether the first complete scan has shown the window.
+  bool FirstScanDone() const { return firstScanDone_; }
 
   // logind: true before the system sleeps, false after resume.
   void OnPrepareForSleep(bool suspending);
@@ -136,6 +165,10 @@ class CMainWnd : public WindowImplBase,
   int ShowMessage(const std::wstring& textId, int buttons);
   // A format text (a language id with one "%d") filled with n and shown.
   int ShowFormatMessage(const std::wstring& formatId, int n, int buttons = 0);
+  // Replaces the message box (tests): gets the text as shown (a language id
+  // for ShowMessage) and returns the answer. Empty: the message box again.
+  using MessageHook = std::function<int(const std::wstring& text, int buttons)>;
+  void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
 
   // Stops the worker threads (bounded, serving their calls to the UI
   // thread). Safe to call more than once; the first call does the work.
@@ -198,13 +231,19 @@ class CMainWnd : public WindowImplBase,
   void OnSettingsWindow() {}
   void OnSystemDeviceSettings(int number);
   void OnRestoreDefaults() {}
-  void OnProfileReset() {}
-  void OnDeviceTabSelected() {}
-  void OnPreviousDevice() {}
-  void OnNextDevice() {}
+  void OnProfileReset();
+  void OnDeviceTabSelected();
+  void OnPreviousDevice();
+  void OnNextDevice();
   void OnFunctionPage(int page) { (void)page; }
-  void OnSameMode() {}
-  void OnProfileBar(TNotifyUI& msg) { (void)msg; }
+  void OnSameMode() { ApplyLightingToAll(); }
+  void OnProfileBar(TNotifyUI& msg);
+  // The profile bar of the current device page (null when none).
+  CDeviceProfileUI* CurrentProfileBar() const;
+  // A write of the bar failed: the message box says why (nothing for a refusal).
+  void ReportProfileFailure(const CDeviceProfileUI& bar);
+  // The current device takes the bar's selected profile and writes it.
+  void ReloadCurrentProfile();
   void OnKeyButton(int number) { (void)number; }
   void OnKeyPanel(TNotifyUI& msg) { (void)msg; }
   void OnLightingPanel(TNotifyUI& msg) { (void)msg; }
@@ -216,16 +255,18 @@ class CMainWnd : public WindowImplBase,
   void OnMacroActionMenu(const MenuCmd& cmd) { (void)cmd; }
   void OnAboutWindow() {}
   void ApplyLightingControlToDevices(int flag) { (void)flag; }
-  void OnDeviceArrived(std::intptr_t index) { (void)index; }
-  void OnDeviceRemoved(std::intptr_t index) { (void)index; }
+  void OnDeviceArrived(std::intptr_t index);
+  void OnDeviceRemoved(std::intptr_t index);
+  void StartDiscovery();
   void OnShowDeviceTab(std::intptr_t index, bool show);
   void OnHookControl(bool install) { (void)install; }
   void OnLanguageChanged(int index) { (void)index; }
   void OpenSettingsWindow() {}
-  void ApplySelectedProfile() {}
+  void ApplySelectedProfile();
 
   static std::atomic<int> processingGate_;
   CUiCallQueue uiCalls_;
+  CUiWake uiWake_;
   CWorkerSlots slots_;
   CMainPage mainPage_;
   CProgramBus* bus_ = nullptr;
@@ -243,6 +284,11 @@ class CMainWnd : public WindowImplBase,
   bool displayChanged_ = false;
   bool fitQueued_ = false;
   unsigned bringToFrontCount_ = 0;
+  std::unique_ptr<CDeviceList> devices_;
+  MessageHook messageHook_;
+  CSyncLighting syncLighting_;
+  DiscoveryOptions discoveryOptions_;
+  bool firstScanDone_ = false;
   bool workersStopped_ = false;
   bool shutDown_ = false;
 };

@@ -98,6 +98,11 @@ int CQuorvaneKeyboardDevice::ApplyProfile(const std::string& uuid) {
   return result;
 }
 
+int CQuorvaneKeyboardDevice::SwitchToProfile(const std::string& uuid) {
+  if (!KeyboardCore().Channel().IsOpen()) return CQuorvaneUSBDevice::SwitchToProfile(uuid);
+  return ApplyProfile(uuid);
+}
+
 // ---- Showing the state ----
 
 std::wstring CQuorvaneKeyboardDevice::KeyName(int key) const {

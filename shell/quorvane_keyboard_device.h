@@ -38,6 +38,10 @@ class CQuorvaneKeyboardDevice : public CQuorvaneUSBDevice, public INotifyUI {
   // profile (or uuid) loaded and written to the keyboard; see
   // CKeyboardDeviceCore::ApplyProfile for the result. The page shows it.
   int ApplyProfile(const std::string& uuid);
+  // The main window's profile switch: load and write, as ApplyProfile. With
+  // no keyboard connected there is nothing to write: the profile is loaded
+  // and shown, as on any page.
+  int SwitchToProfile(const std::string& uuid) override;
 
   // Shows every page control from the core's state (the core's
   // ApplyStateToPage arrives here).

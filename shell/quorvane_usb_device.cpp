@@ -49,6 +49,15 @@ CQuorvaneUSBDevice::~CQuorvaneUSBDevice() {
 
 void CQuorvaneUSBDevice::InitPage() { BindPageControls(); }
 
+int CQuorvaneUSBDevice::SwitchToProfile(const std::string& uuid) {
+  core_->SetProfileStem(uuid);
+  core_->BindProfilePaths();
+  const int loaded = core_->LoadProfile();
+  if (loaded != 0) return loaded;
+  core_->ApplyStateToPage();
+  return 0;
+}
+
 void CQuorvaneUSBDevice::SetKeyCount(int count) {
   core_->SetKeyCount(count);
   keyButtons_.assign(static_cast<size_t>(core_->KeyCount()), nullptr);

@@ -53,6 +53,13 @@ class CQuorvaneUSBDevice : public CHorizontalLayoutUI, public CNotifyPump, publi
   virtual void SetFunctionSwitchMode(int mode);
   int GetFunctionSwitchMode() const { return core_->GetFunctionSwitchMode(); }
 
+  // Makes profile `uuid` the device's profile, reloads it into the device's
+  // state and writes it to the device. Returns the write's result: 0 done,
+  // -1 the device did not take it, another number a result code of the
+  // device's class. Base: names the profile and loads it (the device classes
+  // add their writes).
+  virtual int SwitchToProfile(const std::string& uuid);
+
   // Resizes the button lists (and the core's counts; the light count also
   // clears the preview and the overlays).
   void SetKeyCount(int count);

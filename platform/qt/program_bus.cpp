@@ -2,11 +2,29 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 
 #include "platform/debug_output.h"
 
+QDBusArgument& operator<<(QDBusArgument& argument, const BusDeviceEntry& entry) {
+  argument.beginStructure();
+  argument << entry.kind << entry.connection << entry.visible;
+  argument.endStructure();
+  return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, BusDeviceEntry& entry) {
+  argument.beginStructure();
+  argument >> entry.kind >> entry.connection >> entry.visible;
+  argument.endStructure();
+  return argument;
+}
+
 CProgramBus::CProgramBus(QDBusConnection bus, QString service, QObject* parent)
-    : QObject(parent), bus_(bus), service_(std::move(service)) {}
+    : QObject(parent), bus_(bus), service_(std::move(service)) {
+  qDBusRegisterMetaType<BusDeviceEntry>();
+  qDBusRegisterMetaType<BusDeviceList>();
+}
 
 CProgramBus::~CProgramBus() { Release(); }
 
@@ -87,6 +105,10 @@ void CProgramBus::RequestLightControl(int wParam, int lParam) {
 
 QByteArray CProgramBus::QueryWorkTool() {
   return handler_ != nullptr ? handler_->OnWorkToolQuery() : QByteArray();
+}
+
+BusDeviceList CProgramBus::ListDevices() {
+  return handler_ != nullptr ? handler_->OnListDevices() : BusDeviceList();
 }
 
 void CProgramBus::GameStart(int wParam, int lParam) { Game(GameMessage::kStart, wParam, lParam); }

@@ -7,7 +7,10 @@
 // game lighting cues. docs/DBUS.md documents the interface.
 
 #include <QByteArray>
+#include <QDBusArgument>
 #include <QDBusConnection>
+#include <QList>
+#include <QMetaType>
 #include <QObject>
 #include <QString>
 
@@ -17,6 +20,20 @@ inline constexpr char kProgramBusInterface[] = "org.ruvemo.Brivo75";
 
 // The four game integration messages; they all ask for the same cue.
 enum class GameMessage { kStart, kEnd, kKill, kDeath };
+
+// One row of ListDevices: a device page's kind (1 keyboard, 2 mouse, 3 mouse
+// pad, 7 headset), its connection ("wired" or "receiver") and whether its tab
+// is shown. On the bus a struct (isb).
+struct BusDeviceEntry {
+  int kind = 0;
+  QString connection;
+  bool visible = false;
+};
+using BusDeviceList = QList<BusDeviceEntry>;
+QDBusArgument& operator<<(QDBusArgument& argument, const BusDeviceEntry& entry);
+const QDBusArgument& operator>>(const QDBusArgument& argument, BusDeviceEntry& entry);
+Q_DECLARE_METATYPE(BusDeviceEntry)
+Q_DECLARE_METATYPE(BusDeviceList)
 
 // What the program does with what arrives on the bus. Every call runs on the
 // thread that owns the CProgramBus object (the UI thread).
@@ -30,6 +47,8 @@ class IProgramBusHandler {
   // The service tool's answer block (1024 bytes of 32-bit values).
   virtual QByteArray OnWorkToolQuery() = 0;
   virtual void OnGameMessage(GameMessage which, int wParam, int lParam) = 0;
+  // The device pages, in tab order.
+  virtual BusDeviceList OnListDevices() { return {}; }
 };
 
 class CProgramBus : public QObject {
@@ -72,6 +91,7 @@ class CProgramBus : public QObject {
   Q_SCRIPTABLE void UpdateStatus(int wParam, int lParam);
   Q_SCRIPTABLE void RequestLightControl(int wParam, int lParam);
   Q_SCRIPTABLE QByteArray QueryWorkTool();
+  Q_SCRIPTABLE BusDeviceList ListDevices();
   Q_SCRIPTABLE void GameStart(int wParam, int lParam);
   Q_SCRIPTABLE void GameEnd(int wParam, int lParam);
   Q_SCRIPTABLE void GameKill(int wParam, int lParam);

@@ -275,6 +275,17 @@ TEST_F(KeyboardDeviceCoreTest, ProfileSwitchWritesProfileZeroMacrosAndRemappedKe
             (std::vector<uint8_t>{0xAA, 0x55, 52, 0, 2, 0}));
 }
 
+// The page can switch profiles before the connect timer has run: the switch
+// reads the key layout itself instead of refusing the key tables.
+TEST_F(KeyboardDeviceCoreTest, ProfileSwitchBeforeConnectingReadsTheLayoutFirst) {
+  const std::string uuid = StoreProfile(3);
+  ASSERT_FALSE(uuid.empty());
+  OpenCommandChannel();
+  ASSERT_EQ(core_->ApplyProfile(uuid), 0);
+  EXPECT_EQ(KeyEntry(SimArea::KeyTable, 64), (std::vector<uint8_t>{0x70, 0, 0}));
+  EXPECT_EQ(KeyEntry(SimArea::KeyTable, 0), (std::vector<uint8_t>{0x20, 0, 0x29}));
+}
+
 TEST_F(KeyboardDeviceCoreTest, ProfileSwitchReportsWhatItCouldNotWrite) {
   const std::string uuid = StoreProfile(40);  // 16 + 12 + 320 bytes of macros
   // Channel closed: nothing can be written.
@@ -289,6 +300,12 @@ TEST_F(KeyboardDeviceCoreTest, ProfileSwitchReportsWhatItCouldNotWrite) {
   EXPECT_EQ(core_->ApplyProfile(uuid), 24);
   EXPECT_EQ(Area(SimArea::KeyTable), keys);
   EXPECT_EQ(Area(SimArea::Macro), macro);
+
+  // A keyboard that stops answering: the lost reply is a failed write, never
+  // the 0 of a switch that went through.
+  sim_->InjectFault(SimProduct::Keyboard, SimFault{SimFault::Kind::NoReply, -1, 0, -1});
+  EXPECT_EQ(core_->ApplyProfile(uuid), -1);
+  sim_->ClearFaults(SimProduct::Keyboard);
 }
 
 TEST_F(KeyboardDeviceCoreTest, PowerStatusReachesItsHandlerUnlessHeldBack) {

@@ -11,6 +11,7 @@
 #include "panels/toolkit/control.h"
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/ui_types.h"
+#include "shell/quorvane_usb_device.h"
 #include "tests/shell/qt_app.h"
 
 namespace {
@@ -40,11 +41,13 @@ TEST(ControlClasses, EveryRowIsRegisteredAndBuiltFromTheOneTable) {
   ASSERT_LE(own.size(), ControlClassTable().size());
   for (size_t i = 0; i < own.size(); ++i)
     EXPECT_STREQ(ControlClassTable()[i].className, own[i].className);
-  // The keyboard's page is built from its element; the mouse's is not yet.
+  // The keyboard's page is built as its own class, the mouse's as the base
+  // device page.
   std::unique_ptr<CControlUI> keyboard(CreateMainSkinControl(L"QuorvaneKeyboardDevice", nullptr));
   ASSERT_NE(keyboard, nullptr);
   EXPECT_EQ(keyboard->GetClass(), L"QuorvaneKeyboardDevice");
-  EXPECT_EQ(CreateMainSkinControl(L"QuorvaneMouseDevice", nullptr), nullptr);
+  std::unique_ptr<CControlUI> mouse(CreateMainSkinControl(L"QuorvaneMouseDevice", nullptr));
+  EXPECT_NE(dynamic_cast<CQuorvaneUSBDevice*>(mouse.get()), nullptr);
 }
 
 }  // namespace

@@ -124,8 +124,9 @@ std::vector<Use> CodeTableUses() {
   for (const char* prefix : {"kb", "ms", "hard_mp", "soft_mp", "hd", "hub", "unknow"})
     uses.push_back({QString(prefix) + "_device_name_text", "device tab"});
   // The messages the program shows by id.
-  for (const char* id : {"message_text_2", "message_text_4", "message_text_5", "message_text_6",
-                         "message_text_7", "message_text_16", "message_text_22", "message_text_25"})
+  for (const char* id :
+       {"message_text_2", "message_text_4", "message_text_5", "message_text_6", "message_text_7",
+        "message_text_16", "message_text_22", "message_text_25", "message_text_profile_write"})
     uses.push_back({id, "message box"});
   return uses;
 }
