@@ -42,10 +42,14 @@ bin=$(cd "$build/bin" 2>/dev/null && pwd) || die "no $build/bin: build first (do
 for prog in ruvemo ruvemo-sim ruvemoctl ruvemo-tray-host; do
   [ -x "$bin/$prog" ] || die "$bin/$prog is missing: build the release build with the benchmarks"
 done
-for tool in Xvfb dbus-daemon gdbus xwininfo awk; do
-  command -v $tool >/dev/null || die "$tool is missing (scripts/bootstrap installs it)"
-done
-command -v jq >/dev/null || die "jq is missing (apt-get install jq)"
+need() {  # tool package
+  command -v "$1" >/dev/null || die "$1 is missing: install the Debian package $2"
+}
+need Xvfb xvfb
+need dbus-daemon dbus-bin
+need gdbus libglib2.0-bin
+need xwininfo x11-utils
+need jq jq
 
 tmp=$(mktemp -d /tmp/ruvemo-bench.XXXXXX) || die "no temporary folder"
 chmod 700 "$tmp"

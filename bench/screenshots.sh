@@ -31,9 +31,9 @@ bin=$(cd "$build/bin" 2>/dev/null && pwd) || die "no $build/bin: build first"
 for prog in ruvemo ruvemo-sim ruvemoctl; do
   [ -x "$bin/$prog" ] || die "$bin/$prog is missing"
 done
-for tool in Xvfb dbus-daemon jq; do
-  command -v $tool >/dev/null || die "$tool is missing"
-done
+command -v Xvfb >/dev/null || die "Xvfb is missing: install the Debian package xvfb"
+command -v dbus-daemon >/dev/null || die "dbus-daemon is missing: install the Debian package dbus-bin"
+command -v jq >/dev/null || die "jq is missing: install the Debian package jq"
 mkdir -p "$out" || die "cannot make $out"
 out=$(cd "$out" && pwd)
 
