@@ -239,23 +239,33 @@ show_window() {
 # Measuring
 
 clk_tck=$(getconf CLK_TCK)
-switches() {  # voluntary + involuntary context switches of every thread
-  cat /proc/"$1"/task/*/status 2>/dev/null |
-    awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s + 0}'
+# One line per thread: thread id, voluntary + involuntary context switches,
+# nanoseconds on the CPU (the scheduler's run time; 0 where the kernel does
+# not keep it).
+thread_snapshot() {
+  local task tid sw ns
+  for task in /proc/"$1"/task/*; do
+    tid=${task##*/}
+    sw=$(awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s + 0}' \
+      "$task/status" 2>/dev/null) || continue
+    ns=$(awk '{print $1 + 0}' "$task/schedstat" 2>/dev/null)
+    echo "$tid ${sw:-0} ${ns:-0}"
+  done
 }
-# CPU time in microseconds: the scheduler's nanosecond run times of every
-# thread where the kernel keeps them, else utime + stime (clock ticks).
-cpu_us() {
-  local ns
-  ns=$(cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {if (NR) printf "%.0f", s}')
-  if [ -n "$ns" ]; then
-    echo $((ns / 1000))
-  else
-    awk -v hz="$clk_tck" '{sub(/.*\) /, ""); printf "%.0f", ($12 + $13) * 1e6 / hz}' \
-      /proc/"$1"/stat 2>/dev/null
-  fi
-}
+cpu_ticks() { awk '{sub(/.*\) /, ""); print $12 + $13}' /proc/"$1"/stat 2>/dev/null; }
 rss_kb() { awk '/^VmRSS/ {print $2}' /proc/"$1"/status 2>/dev/null; }
+
+# Switches and CPU microseconds between two snapshots. Threads are matched by
+# id: a thread that started in the window counts whole, one that ended in it
+# is lost from the per-thread sums (its CPU time stays in the process's
+# utime + stime, which is used when it is the larger).
+window_delta() {  # before after ticks_delta
+  awk -v ticks="$3" -v hz="$clk_tck" '
+    NR == FNR {sw[$1] = $2; ns[$1] = $3; next}
+    {s += $2 - ($1 in sw ? sw[$1] : 0); n += $3 - ($1 in ns ? ns[$1] : 0)}
+    END {us = n / 1000; t = ticks * 1e6 / hz; if (t > us) us = t; printf "%d %d", s, us}
+  ' "$1" "$2"
+}
 
 printf -v rule '%0.s-' $(seq 100)
 results=()
@@ -273,14 +283,15 @@ measure() {
   kill -0 "$pid" 2>/dev/null || { row "$label" "n/a" "n/a" "n/a" "program not running"; return; }
   local f0=0 f1=0
   [ -n "$frames" ] && f0=$(sim_frames)
-  local s0 c0 t0 s1 c1 t1
-  s0=$(switches "$pid"); c0=$(cpu_us "$pid"); t0=$(now_us)
+  local k0 k1 t0 t1 sw us
+  thread_snapshot "$pid" >"$tmp/before"; k0=$(cpu_ticks "$pid"); t0=$(now_us)
   sleep "$seconds"
-  s1=$(switches "$pid"); c1=$(cpu_us "$pid"); t1=$(now_us)
+  thread_snapshot "$pid" >"$tmp/after"; k1=$(cpu_ticks "$pid"); t1=$(now_us)
   [ -n "$frames" ] && f1=$(sim_frames)
+  read -r sw us <<<"$(window_delta "$tmp/before" "$tmp/after" $((k1 - k0)))"
   local rss stats wps cpu mb target verdict
   rss=$(rss_kb "$pid")
-  stats=$(awk -v s=$((s1 - s0)) -v c=$((c1 - c0)) -v t=$((t1 - t0)) -v r="$rss" \
+  stats=$(awk -v s="$sw" -v c="$us" -v t=$((t1 - t0)) -v r="$rss" \
     'BEGIN {printf "%.1f %.2f %.1f", s * 1e6 / t, 100 * c / t, r / 1024}')
   read -r wps cpu mb <<<"$stats"
   if [ -n "$frames" ]; then
