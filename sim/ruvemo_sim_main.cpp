@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
       options.stateFile = value("--state");
     } else if (arg == "--bus") {
       options.busFolder = value("--bus");
+    } else if (arg == "--trace") {
+      options.traceFile = value("--trace");
     } else if (arg == "--timing") {
       const std::string v = value("--timing");
       if (v != "on" && v != "off") {
@@ -89,6 +91,12 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     CSimulator sim(options);
+    if (!sim.TraceReady()) {
+      std::fprintf(stderr, "ruvemo-sim: cannot write the trace file %s\n",
+                   options.traceFile.c_str());
+      ::close(signalFd);
+      return 1;
+    }
     CSimConsole console(sim);
     for (SimProduct product : products) {
       if (viaReceiver && SimProductHasReceiver(product)) sim.SetConnection(product, true);

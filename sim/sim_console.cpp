@@ -11,7 +11,7 @@ namespace {
 
 const char kUsage[] =
     "usage: ruvemo-sim [PRODUCT...] [--receiver] [--state FILE] [--timing on|off]\n"
-    "                  [--receiver-interval MS] [--bus DIR]\n"
+    "                  [--receiver-interval MS] [--bus DIR] [--trace FILE]\n"
     "\n"
     "Stands in for the Brivo75 devices on the virtual HID bus until SIGINT or\n"
     "SIGTERM (or the command quit); the nodes are removed on the way out.\n"
@@ -26,6 +26,9 @@ const char kUsage[] =
     "                        or /tmp/ruvemo-vhid-<uid>); made with mode 0700 when missing,\n"
     "                        refused unless it is your own real folder that nobody else\n"
     "                        may write to\n"
+    "  --trace FILE          write one line per report the devices take from the host:\n"
+    "                        wall-clock seconds, product, cable|receiver, kind, size,\n"
+    "                        report id and command byte in hex\n"
     "\n"
     "Commands on standard input, one a line (numbers decimal or 0x hexadecimal):\n"
     "  plug PRODUCT                 plug in (by cable, or by receiver after 'receiver')\n"

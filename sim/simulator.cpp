@@ -1,5 +1,6 @@
 #include "sim/simulator.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -92,6 +93,13 @@ CSimulator::CSimulator(SimulatorOptions options) : options_(std::move(options)) 
   for (SimProduct product : kAllSimProducts)
     P(product).device = std::make_unique<CSimDevice>(product);
   LoadState();
+  if (!options_.traceFile.empty()) {
+    trace_ = std::fopen(options_.traceFile.c_str(), "we");
+    if (trace_ == nullptr) {
+      traceFailed_ = true;
+      DebugOutputF("sim: cannot open the trace file %s", options_.traceFile.c_str());
+    }
+  }
 }
 
 CSimulator::~CSimulator() {
@@ -107,6 +115,42 @@ CSimulator::~CSimulator() {
     graveyard_.clear();
   }
   retired.clear();  // joins the node threads outside the lock
+  if (trace_ != nullptr) std::fclose(trace_);
+}
+
+bool CSimulator::TraceReady() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !traceFailed_;
+}
+
+void CSimulator::TraceLocked(SimProduct product, int which, uint8_t kind, const uint8_t* data,
+                             size_t size) {
+  if (trace_ == nullptr) return;
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const char* kindName = kind == kVhidOutputReport      ? "output"
+                         : kind == kVhidSetOutputReport ? "set-output"
+                                                        : nullptr;
+  char kindText[8];
+  if (kindName == nullptr) {
+    std::snprintf(kindText, sizeof(kindText), "%02x", kind);
+    kindName = kindText;
+  }
+  char reportId[4] = "--", command[4] = "--";
+  if (size > 0) std::snprintf(reportId, sizeof(reportId), "%02x", data[0]);
+  if (size >= 4) std::snprintf(command, sizeof(command), "%02x", data[3]);
+  const int written =
+      std::fprintf(trace_, "%lld.%06ld %s %s %s %zu %s %s\n", static_cast<long long>(now.tv_sec),
+                   now.tv_nsec / 1000, std::string(SimProductName(product)).c_str(),
+                   which == kCable ? "cable" : "receiver", kindName, size, reportId, command);
+  // Flushed line by line: whoever reads the trace sees a report as soon as
+  // the device took it.
+  if (written < 0 || std::fflush(trace_) != 0) {
+    DebugOutputF("sim: trace file %s not written; tracing stops", options_.traceFile.c_str());
+    std::fclose(trace_);
+    trace_ = nullptr;
+    traceFailed_ = true;
+  }
 }
 
 std::string CSimulator::Stem(SimProduct product, int which) const {
@@ -288,6 +332,7 @@ void CSimulator::OnHostMessage(SimProduct product, int which,
   Link& link = p.links[which];
   ++p.packets;
   if (!WaitSlot(lock, link.nextOut, which, gone)) return;
+  TraceLocked(product, which, kind, data, size);
 
   if (product == SimProduct::Headset && kind == kVhidSetOutputReport && size > 0 &&
       data[0] == 0x00) {

@@ -43,6 +43,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -59,6 +60,14 @@ struct SimulatorOptions {
   bool timing = true;     // the timing model
   unsigned receiverIntervalMs = 4;
   std::string stemPrefix = "ruvemo-sim";
+  // Empty: no trace. Otherwise every report the devices take from the host is
+  // appended to this file as one line when the device takes it (after the
+  // timing model's wait):
+  //   SECONDS.MICROS PRODUCT cable|receiver output|set-output|KIND SIZE REPORTID COMMAND
+  // with the wall-clock time (CLOCK_REALTIME, so that other processes can
+  // compare), the report id and the command byte in hex ("--" when the
+  // report is too short to carry one).
+  std::string traceFile;
 };
 
 // A fault the device (or its receiver) shows on the command reports.
@@ -138,6 +147,9 @@ class CSimulator {
 
   // Stores the state file now; true when there is none or it was written.
   bool Flush();
+  // False when a trace file was asked for and could not be opened, or a line
+  // could not be written (tracing stops then).
+  bool TraceReady() const;
 
  private:
   struct Link {
@@ -164,6 +176,7 @@ class CSimulator {
   bool WaitSlot(std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::time_point& slot,
                 int which, const std::shared_ptr<std::atomic<bool>>& gone);
   void Send(Link& link, const SimReport& reply);
+  void TraceLocked(SimProduct product, int which, uint8_t kind, const uint8_t* data, size_t size);
   void RetireLocked(SimProduct product, int which, NodeList& retired);
   bool SaveLocked();
   void LoadState();
@@ -175,4 +188,6 @@ class CSimulator {
   std::condition_variable wake_;
   Product products_[4];
   NodeList graveyard_;  // nodes removed from their own thread, joined later
+  std::FILE* trace_ = nullptr;
+  bool traceFailed_ = false;
 };

@@ -622,3 +622,44 @@ TEST(SimulatorTiming, ReceiverIsSlowerThanTheCable) {
 }
 
 }  // namespace
+
+// The trace lists each report the device took, in order, with a wall-clock
+// time that other processes can compare against their own clock.
+TEST_F(SimulatorTest, TraceListsTheReportsTheDeviceTook) {
+  SimulatorOptions options = Options();
+  options.traceFile = bus_.Path() + "/trace.txt";
+  sim_.reset();
+  sim_ = std::make_unique<CSimulator>(options);
+  ASSERT_TRUE(sim_->TraceReady());
+  ASSERT_TRUE(sim_->Plug(kKeyboard));
+  auto client = Connect(kKeyboard);
+  const auto before = std::chrono::system_clock::now();
+  ASSERT_EQ(Exchange(*client, CommandReport(0x01)).size(), 64u);
+  ASSERT_EQ(Exchange(*client, CommandReport(0x02)).size(), 64u);
+  ASSERT_TRUE(client->Send(0x03, Bytes{0x00, 0x01}));  // an LED report: no reply
+  std::vector<std::string> lines;
+  for (int wait = 0; wait < 200 && lines.size() < 3; ++wait) {
+    lines.clear();
+    std::ifstream in(options.traceFile);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    if (lines.size() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_NE(lines[0].find(" keyboard cable output 64 04 01"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find(" keyboard cable output 64 04 02"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(" keyboard cable set-output 2 00 --"), std::string::npos) << lines[2];
+  const double seconds = std::stod(lines[0]);
+  const double expected = std::chrono::duration<double>(before.time_since_epoch()).count();
+  EXPECT_NEAR(seconds, expected, 5.0);
+}
+
+TEST_F(SimulatorTest, UnwritableTraceIsReported) {
+  SimulatorOptions options = Options();
+  options.traceFile = bus_.Path() + "/no-such-folder/trace.txt";
+  sim_.reset();
+  sim_ = std::make_unique<CSimulator>(options);
+  EXPECT_FALSE(sim_->TraceReady());
+  ASSERT_TRUE(sim_->Plug(kKeyboard));  // the simulator still works
+  auto client = Connect(kKeyboard);
+  EXPECT_EQ(Exchange(*client, CommandReport(0x01)).size(), 64u);
+}
