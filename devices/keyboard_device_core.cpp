@@ -73,7 +73,10 @@ void CKeyboardDeviceCore::SaveProfile() {
 
 void CKeyboardDeviceCore::SetDeviceIndex(int index) {
   CUsbDeviceCore::SetDeviceIndex(index);
-  document_.SetDeviceIndex(index);
+  // A profile file holds one device section, the first, whatever the
+  // device's type row: a profile read at another index would be rebuilt from
+  // the defaults and the stored settings never seen.
+  document_.SetDeviceIndex(0);
 }
 
 void CKeyboardDeviceCore::TakeProfileState(const KeyboardProfileState& state) {

@@ -340,6 +340,15 @@ TEST_F(KeyboardDeviceCoreTest, DefaultsWithoutABoundProfileAreSavedNowhere) {
   EXPECT_EQ(other.GetLightInfo().Red, 99);
 }
 
+TEST_F(KeyboardDeviceCoreTest, TheProfilesSectionIsReadWhateverTheDevicesTypeRow) {
+  // The device list gives the keyboard its type row (1) as device index; the
+  // profile's one section must still be the one read.
+  core_->SetDeviceIndex(1);
+  core_->SetProfileUuid(StoreProfile(1));
+  core_->LoadProfile();
+  EXPECT_EQ(core_->GetLightInfo().Red, 99);
+}
+
 TEST_F(KeyboardDeviceCoreTest, KeyboardEventsMoveTheProfileAndDriveTheReactiveEffect) {
   OpenCommandChannel();
   core_->OnDeviceConnected();
