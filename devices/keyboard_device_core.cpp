@@ -577,6 +577,10 @@ void CKeyboardDeviceCore::RunCustomEffect(uint32_t ticks, uint64_t nowMs) {
   player_.Play(frame_, nowMs);
 }
 
+bool CKeyboardDeviceCore::StreamsFrames() const {
+  return passInfo_.SelectItem == kMusicEffect || passInfo_.SelectItem == kSoftwareEffect;
+}
+
 bool CKeyboardDeviceCore::NeedsEveryPass() const { return overlay_.Animated(); }
 
 void CKeyboardDeviceCore::RunOverlayPass(uint32_t ticks, uint64_t nowMs) {

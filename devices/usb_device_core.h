@@ -204,6 +204,16 @@ class CUsbDeviceCore {
   // Sets the command channel's lighting-paused flag and wakes the thread.
   void SetLightingPaused(bool paused);
   bool IsLightingThreadRunning() const;
+  // Whether anybody sees the preview: the device's page is the current tab of
+  // a shown, unminimised window (the device list keeps it). While nobody does
+  // and the program streams nothing to the device (a device-driven effect),
+  // the lighting thread computes nothing: it sleeps until the preview is seen
+  // again or something changes. A change wakes the thread.
+  void SetPreviewVisible(bool visible);
+  bool IsPreviewVisible() const { return previewVisible_.load(); }
+  // Passes the lighting thread has run since it started (each computes and
+  // publishes one frame).
+  uint64_t LightingPasses() const { return lightingPasses_.load(); }
 
   // ---- Listener threads ----
   // Opens the event interface at `path` for `kind` (a receiver kind goes to
@@ -239,6 +249,11 @@ class CUsbDeviceCore {
     (void)ticks;
     (void)nowMs;
   }
+  // Whether the program streams the active effect's frames to the device, so
+  // that the lighting thread runs whether or not the preview is seen. Called
+  // on the lighting thread with the pass's copy of the lighting parameters.
+  // Base: false.
+  virtual bool StreamsFrames() const { return false; }
   // Whether work runs on every pass (overlays present, custom player); such
   // work is coalesced to one call per frame period.
   virtual bool NeedsEveryPass() const;
@@ -332,6 +347,8 @@ class CUsbDeviceCore {
   CHidDevice& RecordOfSlot(ListenerSlot slot);
 
   std::atomic<IDevicePageSink*> sink_{nullptr};
+  std::atomic<bool> previewVisible_{true};
+  std::atomic<uint64_t> lightingPasses_{0};
   std::function<uint64_t()> clock_;
   CLightingSchedule schedule_;
   ThreadSlot lighting_;

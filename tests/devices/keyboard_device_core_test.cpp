@@ -391,9 +391,13 @@ TEST_F(KeyboardDeviceCoreTest, OnlyTheSoftwareDrivenEffectsStreamFrames) {
   struct Case {
     int effect;
     bool streams;
+    bool seen;  // whether the page shows the preview
   };
-  for (const Case c : {Case{6, false}, Case{30, true}, Case{1, false}, Case{29, true}}) {
-    SCOPED_TRACE(c.effect);
+  // Whether the preview is seen changes nothing for the keyboard.
+  for (const Case c : {Case{6, false, true}, Case{30, true, true}, Case{1, false, true},
+                       Case{29, true, true}, Case{30, true, false}, Case{1, false, false}}) {
+    SCOPED_TRACE(testing::Message() << c.effect << (c.seen ? " seen" : " unseen"));
+    core_->SetPreviewVisible(c.seen);
     SetEffect(c.effect, 2);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));  // a pass of the old effect ends
     const uint64_t before = sim_->LightFrameCount(SimProduct::Keyboard);
