@@ -286,7 +286,9 @@ void CUsbDeviceCore::LightingThreadBody() {
       std::lock_guard<std::mutex> frame(frameLock_);
       const uint64_t now = NowMs();
       const int threshold = LightingThreshold();
-      const LightingPlan plan = schedule_.Plan(now, threshold, FramePeriodMs(), NeedsEveryPass());
+      const uint32_t period =
+          StreamsFrames() ? FramePeriodMs() : std::max(FramePeriodMs(), kPreviewPeriodMs);
+      const LightingPlan plan = schedule_.Plan(now, threshold, period, NeedsEveryPass());
       for (uint32_t i = 0; i < plan.steps; ++i) RunEffectStep(now);
       if (threshold < 0) {
         std::lock_guard<std::recursive_mutex> custom(customEffectLock_);

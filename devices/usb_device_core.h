@@ -269,8 +269,11 @@ class CUsbDeviceCore {
   virtual void OnFramePublished(uint64_t nowMs) { (void)nowMs; }
   // The debug line written when the lighting thread ends.
   virtual const char* LightingExitLine() const { return "MS灯光线程设定退出"; }
-  // Frame period of the frame timer: 10 ms wired, 50 ms through the receiver.
+  // Frame period of the lighting thread: 10 ms wired, 50 ms through the
+  // receiver, for the frames streamed to the device; a preview only repainted
+  // (30 a second) needs no frame more often than every kPreviewPeriodMs.
   uint32_t FramePeriodMs();
+  static constexpr uint32_t kPreviewPeriodMs = 33;
 
   // ---- Per-class part of the listener threads ----
   // Handles one event code from the listener thread. Base: the common codes.

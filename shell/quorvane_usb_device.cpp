@@ -124,15 +124,27 @@ void CQuorvaneUSBDevice::PushLightFrame() {
   if (core_->IsSoftwareLighting()) {
     const PreviewFrame frame = core_->PreviewSnapshot();
     const size_t count = std::min(frame.size(), lightButtons_.size());
+    // The caps whose colour or brightness changed are repainted together:
+    // one update of the picture they lie on over the span they cover, so
+    // the window paints and flushes once rather than once per cap.
+    QWidget* picture = nullptr;
+    QRect changed;
     for (size_t i = 0; i < count; ++i) {
       CDeviceKeyButtonUI* button = lightButtons_[i];
       if (!button || !button->IsVisible()) continue;
       const PreviewColour& c = frame[i];
-      // The button packs red | blue << 8 | green << 16; it repaints only
-      // when the colour or the brightness changes.
-      button->SetLightColor(uint32_t{c.red} | uint32_t{c.blue} << 8 | uint32_t{c.green} << 16);
-      button->SetLightBrightness(c.brightness);
+      // The button packs red | blue << 8 | green << 16.
+      if (!button->SetLightState(uint32_t{c.red} | uint32_t{c.blue} << 8 | uint32_t{c.green} << 16,
+                                 c.brightness))
+        continue;
+      QWidget* parent = button->parentWidget();
+      if (picture == nullptr) picture = parent;
+      if (parent != nullptr && parent == picture)
+        changed |= button->geometry();
+      else
+        button->update();
     }
+    if (picture != nullptr && !changed.isEmpty()) picture->update(changed);
   }
   core_->PushLightFrame();
 }
