@@ -58,13 +58,13 @@ class WindowStateWatch : public QObject {
 CDeviceList::CDeviceList(CPaintManagerUI& pm, IDialogBuilderCallback* callback, QWidget* window)
     : pm_(pm), callback_(callback), window_(window) {
   if (window_ != nullptr) {
+    // The watch goes with the list; the window drops a deleted filter itself.
     windowWatch_ = std::make_unique<WindowStateWatch>([this] { UpdatePreviewVisibility(); });
     window_->installEventFilter(windowWatch_.get());
   }
 }
 
 CDeviceList::~CDeviceList() {
-  if (window_ != nullptr && windowWatch_) window_->removeEventFilter(windowWatch_.get());
   // Each device's threads end before the pages go with the window.
   for (CQuorvaneUSBDevice* device : Devices()) device->Core().StopThreads();
 }

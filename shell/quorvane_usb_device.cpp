@@ -1,6 +1,7 @@
 #include "shell/quorvane_usb_device.h"
 
 #include <QMetaObject>
+#include <QRegion>
 #include <cwctype>
 
 #include "devices/device_kind.h"
@@ -124,11 +125,12 @@ void CQuorvaneUSBDevice::PushLightFrame() {
   if (core_->IsSoftwareLighting()) {
     const PreviewFrame frame = core_->PreviewSnapshot();
     const size_t count = std::min(frame.size(), lightButtons_.size());
-    // The caps whose colour or brightness changed are repainted together:
-    // one update of the picture they lie on over the span they cover, so
-    // the window paints and flushes once rather than once per cap.
+    // The caps whose colour or brightness changed are repainted together,
+    // with one update of the picture they lie on: a few caps as their own
+    // rects, many (an animated effect) as the span they cover, so that the
+    // window flushes one rect rather than one per cap.
     QWidget* picture = nullptr;
-    QRect changed;
+    QRegion changed;
     for (size_t i = 0; i < count; ++i) {
       CDeviceKeyButtonUI* button = lightButtons_[i];
       if (!button || !button->IsVisible()) continue;
@@ -144,7 +146,13 @@ void CQuorvaneUSBDevice::PushLightFrame() {
       else
         button->update();
     }
-    if (picture != nullptr && !changed.isEmpty()) picture->update(changed);
+    constexpr int kMostSeparateRects = 8;
+    if (picture != nullptr && !changed.isEmpty()) {
+      if (changed.rectCount() <= kMostSeparateRects)
+        picture->update(changed);
+      else
+        picture->update(changed.boundingRect());
+    }
   }
   core_->PushLightFrame();
 }
