@@ -10,8 +10,8 @@
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "devices/discovery_thread.h"
