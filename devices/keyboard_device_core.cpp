@@ -73,7 +73,10 @@ void CKeyboardDeviceCore::SaveProfile() {
 
 void CKeyboardDeviceCore::SetDeviceIndex(int index) {
   CUsbDeviceCore::SetDeviceIndex(index);
-  document_.SetDeviceIndex(index);
+  // A profile file holds one device section, the first, whatever the
+  // device's type row: a profile read at another index would be rebuilt from
+  // the defaults and the stored settings never seen.
+  document_.SetDeviceIndex(0);
 }
 
 void CKeyboardDeviceCore::TakeProfileState(const KeyboardProfileState& state) {
@@ -572,6 +575,10 @@ void CKeyboardDeviceCore::RunEffectStep(uint64_t nowMs) {
 void CKeyboardDeviceCore::RunCustomEffect(uint32_t ticks, uint64_t nowMs) {
   (void)ticks;  // the player times its steps by the clock
   player_.Play(frame_, nowMs);
+}
+
+bool CKeyboardDeviceCore::StreamsFrames() const {
+  return passInfo_.SelectItem == kMusicEffect || passInfo_.SelectItem == kSoftwareEffect;
 }
 
 bool CKeyboardDeviceCore::NeedsEveryPass() const { return overlay_.Animated(); }

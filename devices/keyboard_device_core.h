@@ -148,6 +148,8 @@ class CKeyboardDeviceCore : public CUsbDeviceCore {
   int LightingThreshold() const override;
   void RunEffectStep(uint64_t nowMs) override;
   void RunCustomEffect(uint32_t ticks, uint64_t nowMs) override;
+  // The software-driven effects (29, 30) stream their frames to the keyboard.
+  bool StreamsFrames() const override;
   bool NeedsEveryPass() const override;
   void RunOverlayPass(uint32_t ticks, uint64_t nowMs) override;
   void OnFramePublished(uint64_t nowMs) override;

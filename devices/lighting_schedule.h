@@ -2,8 +2,9 @@
 // When the lighting thread wakes and how many effect steps it runs.
 //
 // An effect advances one step every `threshold` ticks of 1 ms (a threshold of
-// 0 counts as 1). The preview is only seen once per frame period of the frame
-// timer (10 ms wired, 50 ms through the receiver), so the thread does not wake
+// 0 counts as 1). A frame is only needed once per frame period (the caller's:
+// 10 ms wired for frames streamed to the device, 33 ms for a preview that is
+// only repainted, 50 ms through the receiver), so the thread does not wake
 // faster than that: when steps fall due faster, or when work runs on every
 // pass (custom-effect player, overlay pass), it wakes once per frame period
 // and runs every step that fell due since the last one, in order. Slower

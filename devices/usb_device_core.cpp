@@ -236,6 +236,10 @@ void CUsbDeviceCore::WakeLightingThread() {
   lighting_.wake.notify_all();
 }
 
+void CUsbDeviceCore::SetPreviewVisible(bool visible) {
+  if (previewVisible_.exchange(visible) != visible) WakeLightingThread();
+}
+
 void CUsbDeviceCore::SetLightingPaused(bool paused) {
   channel_.SetLightingPaused(paused);
   WakeLightingThread();
@@ -259,15 +263,32 @@ void CUsbDeviceCore::LightingThreadBody() {
     }
     lock.unlock();
     uint64_t nextWake = 0;
+    bool unseen = false;
     {
       std::lock_guard<std::mutex> frame(frameLock_);
       {
         std::lock_guard<std::mutex> info(infoLock_);
         passInfo_ = lightInfo_;
       }
+      // Nobody sees the preview and nothing goes to the device: sleep until
+      // the page shows again or the effect changes (both wake the thread).
+      unseen = !previewVisible_.load() && !StreamsFrames();
+    }
+    if (unseen) {
+      lock.lock();
+      idle = true;
+      if (!lighting_.stop && !lighting_.kick) {
+        lighting_.wake.wait(lock, [&] { return lighting_.stop || lighting_.kick; });
+      }
+      continue;
+    }
+    {
+      std::lock_guard<std::mutex> frame(frameLock_);
       const uint64_t now = NowMs();
       const int threshold = LightingThreshold();
-      const LightingPlan plan = schedule_.Plan(now, threshold, FramePeriodMs(), NeedsEveryPass());
+      const uint32_t period =
+          StreamsFrames() ? FramePeriodMs() : std::max(FramePeriodMs(), kPreviewPeriodMs);
+      const LightingPlan plan = schedule_.Plan(now, threshold, period, NeedsEveryPass());
       for (uint32_t i = 0; i < plan.steps; ++i) RunEffectStep(now);
       if (threshold < 0) {
         std::lock_guard<std::recursive_mutex> custom(customEffectLock_);
@@ -280,6 +301,7 @@ void CUsbDeviceCore::LightingThreadBody() {
       PublishFrame();
       nextWake = plan.nextWakeMs;
     }
+    lightingPasses_.fetch_add(1);
     OnFramePublished(NowMs());
     lock.lock();
     const uint64_t now = NowMs();

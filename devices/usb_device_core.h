@@ -204,6 +204,16 @@ class CUsbDeviceCore {
   // Sets the command channel's lighting-paused flag and wakes the thread.
   void SetLightingPaused(bool paused);
   bool IsLightingThreadRunning() const;
+  // Whether anybody sees the preview: the device's page is the current tab of
+  // a shown, unminimised window (the device list keeps it). While nobody does
+  // and the program streams nothing to the device (a device-driven effect),
+  // the lighting thread computes nothing: it sleeps until the preview is seen
+  // again or something changes. A change wakes the thread.
+  void SetPreviewVisible(bool visible);
+  bool IsPreviewVisible() const { return previewVisible_.load(); }
+  // Passes the lighting thread has run since it started (each computes and
+  // publishes one frame).
+  uint64_t LightingPasses() const { return lightingPasses_.load(); }
 
   // ---- Listener threads ----
   // Opens the event interface at `path` for `kind` (a receiver kind goes to
@@ -239,6 +249,11 @@ class CUsbDeviceCore {
     (void)ticks;
     (void)nowMs;
   }
+  // Whether the program streams the active effect's frames to the device, so
+  // that the lighting thread runs whether or not the preview is seen. Called
+  // on the lighting thread with the pass's copy of the lighting parameters.
+  // Base: false.
+  virtual bool StreamsFrames() const { return false; }
   // Whether work runs on every pass (overlays present, custom player); such
   // work is coalesced to one call per frame period.
   virtual bool NeedsEveryPass() const;
@@ -254,8 +269,11 @@ class CUsbDeviceCore {
   virtual void OnFramePublished(uint64_t nowMs) { (void)nowMs; }
   // The debug line written when the lighting thread ends.
   virtual const char* LightingExitLine() const { return "MS灯光线程设定退出"; }
-  // Frame period of the frame timer: 10 ms wired, 50 ms through the receiver.
+  // Frame period of the lighting thread: 10 ms wired, 50 ms through the
+  // receiver, for the frames streamed to the device; a preview only repainted
+  // (30 a second) needs no frame more often than every kPreviewPeriodMs.
   uint32_t FramePeriodMs();
+  static constexpr uint32_t kPreviewPeriodMs = 33;
 
   // ---- Per-class part of the listener threads ----
   // Handles one event code from the listener thread. Base: the common codes.
@@ -332,6 +350,8 @@ class CUsbDeviceCore {
   CHidDevice& RecordOfSlot(ListenerSlot slot);
 
   std::atomic<IDevicePageSink*> sink_{nullptr};
+  std::atomic<bool> previewVisible_{true};
+  std::atomic<uint64_t> lightingPasses_{0};
   std::function<uint64_t()> clock_;
   CLightingSchedule schedule_;
   ThreadSlot lighting_;

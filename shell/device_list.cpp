@@ -1,5 +1,6 @@
 #include "shell/device_list.h"
 
+#include <QEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -28,10 +29,40 @@ constexpr int kEventRole = 0xFF;
 
 bool IsReceiverRowKind(int kind) { return kind == 6 || kind == 9; }
 
+// Calls `changed` when the watched window is shown, hidden, minimised or
+// restored.
+class WindowStateWatch : public QObject {
+ public:
+  explicit WindowStateWatch(std::function<void()> changed) : changed_(std::move(changed)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::Show:
+      case QEvent::Hide:
+      case QEvent::WindowStateChange:
+        changed_();
+        break;
+      default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> changed_;
+};
+
 }  // namespace
 
 CDeviceList::CDeviceList(CPaintManagerUI& pm, IDialogBuilderCallback* callback, QWidget* window)
-    : pm_(pm), callback_(callback), window_(window) {}
+    : pm_(pm), callback_(callback), window_(window) {
+  if (window_ != nullptr) {
+    // The watch goes with the list; the window drops a deleted filter itself.
+    windowWatch_ = std::make_unique<WindowStateWatch>([this] { UpdatePreviewVisibility(); });
+    window_->installEventFilter(windowWatch_.get());
+  }
+}
 
 CDeviceList::~CDeviceList() {
   // Each device's threads end before the pages go with the window.
@@ -140,6 +171,7 @@ bool CDeviceList::CreateDevicePage(int row, int role) {
   if (CControlUI* name = tab->NameLabel()) name->SetText(WideFromUtf8(typeRow.deviceName));
   tab->SetDevice(device);
   device->SetDeviceTab(tab);
+  core.SetPreviewVisible(false);  // the tab is hidden
   QPointer<CDeviceOptionUI> guard(tab);
   tab->AddNotifyHandler([this, guard](TNotifyUI& msg) {
     if (msg.sType == L"timer" && guard) OnTabTimer(guard, static_cast<int>(msg.wParam));
@@ -208,6 +240,7 @@ void CDeviceList::ShowDeviceTab(int index, bool visible, bool makeCurrent) {
       if (CDeviceOptionUI* t = Tab(i); t != nullptr && t->IsSynchronised())
         t->SetSynchronised(false);
   }
+  UpdatePreviewVisibility();
 }
 
 void CDeviceList::HideDeviceTab(int index) {
@@ -238,6 +271,7 @@ void CDeviceList::OnDeviceTabSelected() {
       powers->SetVisible(tab->BatteryIndex() >= 0);
       if (tab->BatteryIndex() >= 0) powers->SelectItem(tab->BatteryIndex());
     }
+    UpdatePreviewVisibility();
     return;
   }
 }
@@ -440,6 +474,7 @@ void CDeviceList::DetachInterface(int index) {
           channel.DongleInterface().Close();
         }
         device->Core().WakeLightingThread();
+        device->SetFramesStarted(false);
         HideDeviceTab(tabIndex);
       }
       break;
@@ -473,6 +508,23 @@ bool CDeviceList::PageRepaintAllowed(CQuorvaneUSBDevice* device) const {
   return tab != nullptr && IndexOfTab(tab) == current_ && tab->GetVisibleFlag();
 }
 
+void CDeviceList::UpdatePreviewVisibility() {
+  for (CQuorvaneUSBDevice* device : Devices()) {
+    const bool seen = PageRepaintAllowed(device);
+    device->Core().SetPreviewVisible(seen);
+    CDeviceOptionUI* tab = device->GetDeviceTab();
+    if (tab == nullptr) continue;
+    if (!seen) {
+      // Nothing to repaint; the frames a keyboard is sent come from the
+      // lighting thread and keep their rate.
+      tab->KillTimer(IDevicePageSink::kFrameTimer);
+    } else if (device->FramesStarted() && device->Core().Channel().IsOpen() &&
+               !tab->HasTimer(IDevicePageSink::kFrameTimer)) {
+      tab->SetTimer(IDevicePageSink::kFrameTimer, 1);  // shows the current frame at once
+    }
+  }
+}
+
 void CDeviceList::OnTabTimer(CDeviceOptionUI* tab, int id) {
   tab->KillTimer(static_cast<UINT>(id));
   auto* device = tab->GetDeviceAs<CQuorvaneUSBDevice>();
@@ -493,21 +545,25 @@ void CDeviceList::OnTabTimer(CDeviceOptionUI* tab, int id) {
       }
       core.OnDeviceConnected();
       tab->ResetLinkFailures();
-      tab->SetTimer(IDevicePageSink::kFrameTimer, 5);
+      device->SetFramesStarted(true);
+      if (PageRepaintAllowed(device)) tab->SetTimer(IDevicePageSink::kFrameTimer, 5);
       if (device->GetPowerControl() != nullptr && channel.IsOpen())
         tab->SetTimer(IDevicePageSink::kPowerTimer, 50);
       if (channel.IsDongleMode()) tab->SetTimer(IDevicePageSink::kLinkWatchTimer, 2000);
       break;
     }
     case IDevicePageSink::kFrameTimer:
-      if (!channel.IsOpen()) return;  // the timer stops with the channel
-      // The page repaints only where it can be seen; the device's own part
-      // (the frame streamed to a keyboard) keeps its rate.
-      if (PageRepaintAllowed(device))
-        device->PushLightFrame();
-      else
-        core.PushLightFrame();
-      tab->SetTimer(IDevicePageSink::kFrameTimer, channel.IsDongleMode() ? 50 : 10);
+      if (!channel.IsOpen()) {  // the timer stops with the channel
+        device->SetFramesStarted(false);
+        return;
+      }
+      // The timer repaints the page and runs only while the page can be
+      // seen (UpdatePreviewVisibility starts it again); the frames streamed
+      // to a keyboard come from its lighting thread and keep their rate.
+      if (!PageRepaintAllowed(device)) return;
+      device->PushLightFrame();
+      tab->SetTimer(IDevicePageSink::kFrameTimer,
+                    channel.IsDongleMode() ? kReceiverRepaintPeriodMs : kRepaintPeriodMs);
       break;
     case IDevicePageSink::kPowerTimer:
       core.RefreshPowerStatus();

@@ -12,6 +12,7 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ struct DeviceSummary {
 
 class CDeviceList {
  public:
+  // The preview's repaint period while the page is seen (30 a second is
+  // smooth to the eye); through the receiver the frame period of 50 ms.
+  static constexpr int kRepaintPeriodMs = 33;
+  static constexpr int kReceiverRepaintPeriodMs = 50;
+
   // What the list asks of the main window.
   struct Hooks {
     std::function<void()> closeChildWindows;
@@ -97,8 +103,14 @@ class CDeviceList {
 
   // The timers of a device's tab (killed before handling).
   void OnTabTimer(CDeviceOptionUI* tab, int id);
-  // Whether the frame timer repaints the page (window shown, not minimised).
+  // Whether the page can be seen: the window is shown and not minimised and
+  // the device's tab is the current one.
   bool PageRepaintAllowed(CQuorvaneUSBDevice* device) const;
+  // Tells every device's core whether its preview is seen, and runs the frame
+  // timer (the repaint) of the page that is seen; the others' timers stop.
+  // Called when the current tab, a tab's visibility or the window's state
+  // changes.
+  void UpdatePreviewVisibility();
 
  private:
   CControlUI* Find(const wchar_t* name) const;
@@ -112,7 +124,8 @@ class CDeviceList {
   QWidget* window_ = nullptr;
   Hooks hooks_;
   CConnectionTable table_;
-  QObject context_;  // queued calls die with the list
+  QObject context_;                       // queued calls die with the list
+  std::unique_ptr<QObject> windowWatch_;  // the window's show, hide and minimise
   int current_ = -1;
   int linkTries_ = 26;
   int linkPauseMs_ = 50;

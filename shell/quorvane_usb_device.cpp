@@ -1,6 +1,7 @@
 #include "shell/quorvane_usb_device.h"
 
 #include <QMetaObject>
+#include <QRegion>
 #include <cwctype>
 
 #include "devices/device_kind.h"
@@ -124,14 +125,33 @@ void CQuorvaneUSBDevice::PushLightFrame() {
   if (core_->IsSoftwareLighting()) {
     const PreviewFrame frame = core_->PreviewSnapshot();
     const size_t count = std::min(frame.size(), lightButtons_.size());
+    // The caps whose colour or brightness changed are repainted together,
+    // with one update of the picture they lie on: a few caps as their own
+    // rects, many (an animated effect) as the span they cover, so that the
+    // window flushes one rect rather than one per cap.
+    QWidget* picture = nullptr;
+    QRegion changed;
     for (size_t i = 0; i < count; ++i) {
       CDeviceKeyButtonUI* button = lightButtons_[i];
       if (!button || !button->IsVisible()) continue;
       const PreviewColour& c = frame[i];
-      // The button packs red | blue << 8 | green << 16; it repaints only
-      // when the colour or the brightness changes.
-      button->SetLightColor(uint32_t{c.red} | uint32_t{c.blue} << 8 | uint32_t{c.green} << 16);
-      button->SetLightBrightness(c.brightness);
+      // The button packs red | blue << 8 | green << 16.
+      if (!button->SetLightState(uint32_t{c.red} | uint32_t{c.blue} << 8 | uint32_t{c.green} << 16,
+                                 c.brightness))
+        continue;
+      QWidget* parent = button->parentWidget();
+      if (picture == nullptr) picture = parent;
+      if (parent != nullptr && parent == picture)
+        changed |= button->geometry();
+      else
+        button->update();
+    }
+    constexpr int kMostSeparateRects = 8;
+    if (picture != nullptr && !changed.isEmpty()) {
+      if (changed.rectCount() <= kMostSeparateRects)
+        picture->update(changed);
+      else
+        picture->update(changed.boundingRect());
     }
   }
   core_->PushLightFrame();

@@ -71,6 +71,11 @@ class CQuorvaneUSBDevice : public CHorizontalLayoutUI, public CNotifyPump, publi
   CDeviceKeyButtonUI* LightButton(int light) const;
   CControlUI* SelectPanel() const { return selectPanel_; }
 
+  // Set by the device list once the device's start-up is done and its frames
+  // may be shown; cleared when its channel closes.
+  void SetFramesStarted(bool started) { framesStarted_ = started; }
+  bool FramesStarted() const { return framesStarted_; }
+
   void SetDeviceTab(CDeviceOptionUI* tab) { tab_ = tab; }
   CDeviceOptionUI* GetDeviceTab() const { return tab_; }
   // Setting the control also passes it whether a battery is present.
@@ -100,4 +105,5 @@ class CQuorvaneUSBDevice : public CHorizontalLayoutUI, public CNotifyPump, publi
   QPointer<CTabLayoutUI> functionSwitch_;
   QPointer<CTabLayoutUI> keyFunctionSwitch_;
   bool switchesLooked_ = false;
+  bool framesStarted_ = false;
 };

@@ -27,6 +27,14 @@ void CDeviceKeyButtonUI::SetLightBrightness(int brightness) {
   if (lit_) update();
 }
 
+bool CDeviceKeyButtonUI::SetLightState(std::uint32_t packed, int brightness) {
+  brightness = std::clamp(brightness, 0, 255);
+  if (lightColor_ == packed && brightness_ == brightness) return false;
+  lightColor_ = packed;
+  brightness_ = brightness;
+  return lit_;
+}
+
 QColor CDeviceKeyButtonUI::GetLightPaintColor() const {
   return QColor(lightColor_ & 0xFF, (lightColor_ >> 16) & 0xFF, (lightColor_ >> 8) & 0xFF,
                 brightness_);

@@ -23,6 +23,9 @@ class CDeviceKeyButtonUI : public CButtonUI {
   void SetLightColor(std::uint32_t packed);
   int GetLightBrightness() const { return brightness_; }
   void SetLightBrightness(int brightness);
+  // Sets colour and brightness without repainting; true when the cap's look
+  // changed (it is lit and either differs), so the caller repaints it.
+  bool SetLightState(std::uint32_t packed, int brightness);
   // The colour the light image is tinted with (alpha = brightness).
   QColor GetLightPaintColor() const;
 

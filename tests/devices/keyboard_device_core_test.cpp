@@ -340,6 +340,15 @@ TEST_F(KeyboardDeviceCoreTest, DefaultsWithoutABoundProfileAreSavedNowhere) {
   EXPECT_EQ(other.GetLightInfo().Red, 99);
 }
 
+TEST_F(KeyboardDeviceCoreTest, TheProfilesSectionIsReadWhateverTheDevicesTypeRow) {
+  // The device list gives the keyboard its type row (1) as device index; the
+  // profile's one section must still be the one read.
+  core_->SetDeviceIndex(1);
+  core_->SetProfileUuid(StoreProfile(1));
+  core_->LoadProfile();
+  EXPECT_EQ(core_->GetLightInfo().Red, 99);
+}
+
 TEST_F(KeyboardDeviceCoreTest, KeyboardEventsMoveTheProfileAndDriveTheReactiveEffect) {
   OpenCommandChannel();
   core_->OnDeviceConnected();
@@ -382,9 +391,13 @@ TEST_F(KeyboardDeviceCoreTest, OnlyTheSoftwareDrivenEffectsStreamFrames) {
   struct Case {
     int effect;
     bool streams;
+    bool seen;  // whether the page shows the preview
   };
-  for (const Case c : {Case{6, false}, Case{30, true}, Case{1, false}, Case{29, true}}) {
-    SCOPED_TRACE(c.effect);
+  // Whether the preview is seen changes nothing for the keyboard.
+  for (const Case c : {Case{6, false, true}, Case{30, true, true}, Case{1, false, true},
+                       Case{29, true, true}, Case{30, true, false}, Case{1, false, false}}) {
+    SCOPED_TRACE(testing::Message() << c.effect << (c.seen ? " seen" : " unseen"));
+    core_->SetPreviewVisible(c.seen);
     SetEffect(c.effect, 2);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));  // a pass of the old effect ends
     const uint64_t before = sim_->LightFrameCount(SimProduct::Keyboard);

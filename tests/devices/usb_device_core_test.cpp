@@ -27,9 +27,11 @@ class CountingCore : public CUsbDeviceCore {
   std::atomic<uint32_t> steps{0};
   std::atomic<uint32_t> passes{0};
   std::atomic<uint32_t> ticks{0};
+  std::atomic<bool> streams{false};
 
  protected:
   int LightingThreshold() const override { return threshold.load(); }
+  bool StreamsFrames() const override { return streams.load(); }
   void RunEffectStep(uint64_t) override {
     ++steps;
     StepStatic();
@@ -163,6 +165,39 @@ TEST(UsbDeviceCoreThreads, SlowEffectWakesOnlyWhenAStepIsDue) {
   EXPECT_GE(core.steps.load(), 3u);
   EXPECT_LE(core.steps.load(), 5u);
   EXPECT_LE(core.passes.load(), 6u);  // one wake per step, not one per frame
+}
+
+TEST(UsbDeviceCoreThreads, AnUnseenPreviewRunsNoPassesUnlessItsFramesAreStreamed) {
+  struct Case {
+    bool streams;
+    bool runsUnseen;
+  };
+  for (const Case c : {Case{false, false}, Case{true, true}}) {
+    SCOPED_TRACE(c.streams);
+    CountingCore core;
+    core.streams = c.streams;
+    core.SetLightCount(1);
+    core.Channel().SetOpen(true);
+    core.StartLightingThread();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_GT(core.LightingPasses(), 0u);
+    core.SetPreviewVisible(false);  // the page went out of sight
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const uint64_t unseen = core.LightingPasses();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    if (c.runsUnseen)
+      EXPECT_GE(core.LightingPasses(), unseen + 5);  // the frame period keeps its rate
+    else
+      EXPECT_EQ(core.LightingPasses(), unseen);
+    // Shown again: the thread wakes at once and runs the effect again.
+    const uint32_t steps = core.steps.load();
+    core.SetPreviewVisible(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_GT(core.steps.load(), steps);
+    const auto stopAt = Clock::now();
+    core.StopThreads();
+    EXPECT_LT(ElapsedMs(stopAt), 200);
+  }
 }
 
 TEST(UsbDeviceCoreThreads, IdleWhileClosedOrPausedUntilWoken) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "devices/discovery_thread.h"
@@ -193,15 +194,39 @@ TEST_F(DeviceListTest, PluggingTheKeyboardShowsItsTabAndUnpluggingHidesIt) {
   EXPECT_EQ(summaries[kKeyboardTab].kind, 1);
   EXPECT_EQ(summaries[kKeyboardTab].connection, "wired");
   EXPECT_TRUE(summaries[kKeyboardTab].visible);
-  // The start-up timer starts the frames.
-  ASSERT_TRUE(SpinUntil([&] { return list->Tab(kKeyboardTab)->HasTimer(1000); }, 2000));
-  // The page repaints only where it can be seen.
-  host->show();
-  EXPECT_TRUE(list->PageRepaintAllowed(keyboard));
-  host->showMinimized();
-  EXPECT_FALSE(list->PageRepaintAllowed(keyboard));
+  // The start-up timer starts the frames: the repaint timer runs only while
+  // the page can be seen, and the lighting thread is told whether it is.
+  CDeviceOptionUI* tab = list->Tab(kKeyboardTab);
+  ASSERT_TRUE(SpinUntil([&] { return keyboard->FramesStarted(); }, 2000));
+  EXPECT_FALSE(tab->HasTimer(1000));  // the window was never shown
+  EXPECT_FALSE(keyboard->Core().IsPreviewVisible());
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    bool seen;
+  };
+  const Step steps[] = {
+      {"shown", [&] { host->show(); }, true},
+      {"minimised", [&] { host->showMinimized(); }, false},
+      {"restored", [&] { host->showNormal(); }, true},
+      {"hidden to the tray", [&] { host->hide(); }, false},
+      {"shown again", [&] { host->show(); }, true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    EXPECT_EQ(list->PageRepaintAllowed(keyboard), step.seen);
+    EXPECT_EQ(keyboard->Core().IsPreviewVisible(), step.seen);
+    EXPECT_EQ(tab->HasTimer(1000), step.seen);
+  }
+  // The frame timer keeps itself going while seen, and a tick after the
+  // window went away does not start it again.
+  list->OnTabTimer(tab, 1000);
+  EXPECT_TRUE(tab->HasTimer(1000));
   host->hide();
-  EXPECT_FALSE(list->PageRepaintAllowed(keyboard));
+  list->OnTabTimer(tab, 1000);
+  EXPECT_FALSE(tab->HasTimer(1000));
+  host->show();
 
   sim.Unplug(SimProduct::Keyboard);
   ASSERT_TRUE(SpinUntil([&] { return !TabVisible(kKeyboardTab); }, 2000));

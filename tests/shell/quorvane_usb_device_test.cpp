@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <map>
+
 #include <thread>
 
 #include "devices/device_kind.h"
@@ -135,6 +139,41 @@ TEST_F(DevicePageTest, PushLightFrameShowsThePreviewWhileSoftwareLightingIsOn) {
   EXPECT_EQ(buttons[0]->GetLightBrightness(), 0x44);
   EXPECT_EQ(buttons[1]->GetLightColor(), 0x223311u);
   EXPECT_EQ(buttons[2]->GetLightColor(), 0xFFFFFFu);  // hidden: left alone
+}
+
+TEST_F(DevicePageTest, PushLightFrameRepaintsOnlyTheCapsWhoseLightChanged) {
+  const auto buttons = AddPanel({{L"k_0", L"light_0"}, {L"k_1", L"light_1"}, {L"k_2", L"light_2"}});
+  page_->InitPage();
+  for (int i = 0; i < 3; ++i) {
+    buttons[i]->SetFloat(true);
+    buttons[i]->SetPos(QRect(10 + 60 * i, 10, 40, 40));
+  }
+  page_->resize(300, 100);
+  page_->show();
+  for (int light = 0; light < 3; ++light) page_->Core().SetPreviewColour(light, 0xFF0000FF);
+  page_->PushLightFrame();
+  QCoreApplication::processEvents();
+
+  struct PaintCounter : QObject {
+    std::map<QObject*, int> paints;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++paints[watched];
+      return false;
+    }
+  } counter;
+  for (auto* button : buttons) button->installEventFilter(&counter);
+  page_->Core().SetPreviewColour(1, 0xFF00FF00);  // only the middle cap changes
+  page_->PushLightFrame();
+  QCoreApplication::processEvents();
+  EXPECT_GE(counter.paints[buttons[1]], 1);
+  EXPECT_EQ(counter.paints[buttons[0]], 0);
+  EXPECT_EQ(counter.paints[buttons[2]], 0);
+  // An unchanged frame repaints nothing.
+  counter.paints.clear();
+  page_->PushLightFrame();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(counter.paints.empty());
+  for (auto* button : buttons) button->removeEventFilter(&counter);
 }
 
 TEST_F(DevicePageTest, FunctionSwitchModesSelectPages) {
