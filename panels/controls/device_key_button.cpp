@@ -203,15 +203,17 @@ void CDeviceKeyButtonUI::DrawCachedCap(QPainter& painter) {
     if (light.size() != lightMask_.size())
       light = QImage(lightMask_.size(), QImage::Format_ARGB32_Premultiplied);
     light.setDevicePixelRatio(look.pixelRatio);
+    // Each mask level's colour, then one look-up a pixel.
     const QColor c = GetLightPaintColor();
-    const int red = c.red(), green = c.green(), blue = c.blue();
-    for (int y = 0; y < lightMask_.height(); ++y) {
+    QRgb levels[256];
+    for (int level = 0; level < 256; ++level)
+      levels[level] =
+          qPremultiply(qRgba(c.red(), c.green(), c.blue(), (level * brightness_ + 127) / 255));
+    const int width = lightMask_.width(), height = lightMask_.height();
+    for (int y = 0; y < height; ++y) {
       const uchar* mask = lightMask_.constScanLine(y);
       auto* out = reinterpret_cast<QRgb*>(light.scanLine(y));
-      for (int x = 0; x < lightMask_.width(); ++x) {
-        const int alpha = (mask[x] * brightness_ + 127) / 255;
-        out[x] = alpha ? qPremultiply(qRgba(red, green, blue, alpha)) : 0;
-      }
+      for (int x = 0; x < width; ++x) out[x] = levels[mask[x]];
     }
     painter.drawImage(target, light);
   }
