@@ -2,6 +2,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
+
+#include <iterator>
 
 #include "panels/toolkit/image_string.h"
 #include "panels/toolkit/resource_manager.h"
@@ -97,14 +100,12 @@ void CDeviceKeyButtonUI::PaintCap(QPainter& painter) {
   painter.restore();
 }
 
-void CDeviceKeyButtonUI::PaintCapLight(QPainter& painter) {
-  QColor c = GetLightPaintColor();
-  c.setAlpha(255);
+void CDeviceKeyButtonUI::PaintCapLight(QPainter& painter, const QColor& c, qreal opacity) {
   const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
   const qreal radius = Scale(5);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setOpacity(brightness_ / 255.0);
+  painter.setOpacity(opacity);
   // Light spilling round the cap: a frame and a bright strip under the face.
   painter.setPen(QPen(c, Scale(2)));
   painter.setBrush(Qt::NoBrush);
@@ -122,10 +123,130 @@ void CDeviceKeyButtonUI::PaintCapLight(QPainter& painter) {
   painter.restore();
 }
 
+CDeviceKeyButtonUI::CapLook CDeviceKeyButtonUI::CurrentLook() const {
+  CapLook look;
+  look.size = size();
+  look.pixelRatio = devicePixelRatioF();
+  look.dpi = GetScale();
+  look.text = GetText();
+  look.font = ResolveFont();
+  look.textColors[0] = textColor_;
+  look.textColors[1] = disabledTextColor_;
+  look.textColors[2] = hotTextColor_;
+  look.textColors[3] = pushedTextColor_;
+  look.bkColor = bkColor_;
+  look.hotBkColor = hotBkColor_;
+  look.borderColor = borderColor_;
+  look.borderSize = borderSize_;
+  look.align = align_;
+  look.textPadding = textPadding_;
+  look.wordWrap = wordWrap_;
+  look.state = state_ & (UISTATE_HOT | UISTATE_PUSHED);
+  look.enabled = IsEnabled();
+  look.focused = hasFocus();
+  look.keyboardFocus = HasKeyboardFocus();
+  look.highlight = palette().color(QPalette::Highlight).rgba();
+  look.selected = selected_;
+  look.showKeySet = showKeySet_;
+  look.showKeyUnset = showKeyUnset_;
+  const std::wstring* images[] = {
+      &bkImage_,   &hotImage_,     &pushedImage_,     &focusedImage_, &disabledImage_,
+      &foreImage_, &hotForeImage_, &pushedForeImage_, &keySetImage_,  &keyUnsetImage_};
+  for (size_t i = 0; i < std::size(images); ++i) look.images[i] = *images[i];
+  return look;
+}
+
+void CDeviceKeyButtonUI::RenderCapPictures(const CapLook& look) {
+  const QSize pixels = (QSizeF(look.size) * look.pixelRatio).toSize();
+  auto render = [&](Layer layer) {
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(look.pixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    layer_ = layer;
+    if (layer == Layer::kUnderLight) {
+      PaintBkColor(painter);
+      PaintBkImage(painter);
+      PaintStatusImage(painter);
+    } else {
+      PaintStatusImage(painter);
+      PaintText(painter);
+      PaintBorder(painter);
+    }
+    layer_ = Layer::kAll;
+    return image;
+  };
+  underLight_ = render(Layer::kUnderLight);
+  overLight_ = render(Layer::kOverLight);
+  // The light's shape in white at full opacity; its alpha is the mask.
+  QImage shape(pixels, QImage::Format_ARGB32_Premultiplied);
+  shape.setDevicePixelRatio(look.pixelRatio);
+  shape.fill(Qt::transparent);
+  {
+    QPainter painter(&shape);
+    PaintCapLight(painter, Qt::white, 1.0);
+  }
+  lightMask_ = shape.convertToFormat(QImage::Format_Alpha8);
+  cachedLook_ = look;
+  cached_ = true;
+}
+
+void CDeviceKeyButtonUI::DrawCachedCap(QPainter& painter) {
+  const CapLook look = CurrentLook();
+  if (!cached_ || !(look == cachedLook_)) RenderCapPictures(look);
+  const QPointF target(0, 0);
+  painter.drawImage(target, underLight_);
+  if (lit_ && brightness_ > 0) {
+    // The mask coloured with the light at the light's brightness. One buffer
+    // serves every cap: caps paint one at a time on the GUI thread.
+    static QImage light;
+    if (light.size() != lightMask_.size())
+      light = QImage(lightMask_.size(), QImage::Format_ARGB32_Premultiplied);
+    light.setDevicePixelRatio(look.pixelRatio);
+    // Each mask level's colour, then one look-up a pixel.
+    const QColor c = GetLightPaintColor();
+    QRgb levels[256];
+    for (int level = 0; level < 256; ++level)
+      levels[level] =
+          qPremultiply(qRgba(c.red(), c.green(), c.blue(), (level * brightness_ + 127) / 255));
+    const int width = lightMask_.width(), height = lightMask_.height();
+    for (int y = 0; y < height; ++y) {
+      const uchar* mask = lightMask_.constScanLine(y);
+      auto* out = reinterpret_cast<QRgb*>(light.scanLine(y));
+      for (int x = 0; x < width; ++x) out[x] = levels[mask[x]];
+    }
+    painter.drawImage(target, light);
+  }
+  painter.drawImage(target, overLight_);
+}
+
+void CDeviceKeyButtonUI::hideEvent(QHideEvent* event) {
+  // A hidden picture keeps no cached caps; they are redrawn when shown.
+  cached_ = false;
+  underLight_ = overLight_ = lightMask_ = QImage();
+  CButtonUI::hideEvent(event);
+}
+
+void CDeviceKeyButtonUI::DoPaint(QPainter& painter) {
+  if (normalImage_.empty() && lightImage_.empty())
+    DrawCachedCap(painter);
+  else
+    CButtonUI::DoPaint(painter);
+}
+
 void CDeviceKeyButtonUI::PaintStatusImage(QPainter& painter) {
-  if (normalImage_.empty()) PaintCap(painter);
-  CButtonUI::PaintStatusImage(painter);
-  if (lit_ && lightImage_.empty() && normalImage_.empty()) PaintCapLight(painter);
+  if (layer_ != Layer::kOverLight) {
+    if (normalImage_.empty()) PaintCap(painter);
+    CButtonUI::PaintStatusImage(painter);
+  }
+  if (layer_ != Layer::kAll) {
+    // The light is drawn between the two cached pictures.
+    if (layer_ == Layer::kUnderLight) return;
+  } else if (lit_ && lightImage_.empty() && normalImage_.empty()) {
+    QColor c = GetLightPaintColor();
+    c.setAlpha(255);
+    PaintCapLight(painter, c, brightness_ / 255.0);
+  }
   if (selected_ && normalImage_.empty()) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

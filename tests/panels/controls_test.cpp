@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 #include "panels/controls/audio_record.h"
 #include "panels/controls/circle_progress.h"
@@ -172,6 +173,42 @@ TEST_F(ControlsTest, KeyButtonWithoutImagesDrawsItsCapAndLight) {
   EXPECT_GT(QColor(key.grab().toImage().pixel(1, 20)).green(), 200);
   key.SetLight(false);
   EXPECT_EQ(key.grab().toImage(), unlit);
+}
+
+// A self-drawn cap keeps its pictures between paints; after any change of
+// what it shows it must look like a cap built in the new state.
+TEST_F(ControlsTest, KeyButtonCapRedrawsWhatChangedSinceItsLastPaint) {
+  struct Case {
+    const char* what;
+    std::function<void(CDeviceKeyButtonUI&)> change;
+  } cases[] = {
+      {"legend", [](CDeviceKeyButtonUI& k) { k.SetText(L"Shift"); }},
+      {"selected", [](CDeviceKeyButtonUI& k) { k.SetSelected(true); }},
+      {"disabled", [](CDeviceKeyButtonUI& k) { k.SetEnabled(false); }},
+      {"text colour", [](CDeviceKeyButtonUI& k) { k.SetTextColor(0xFFFF0000); }},
+      {"size", [](CDeviceKeyButtonUI& k) { k.resize(60, 40); }},
+      {"light off", [](CDeviceKeyButtonUI& k) { k.SetLight(false); }},
+      {"light colour", [](CDeviceKeyButtonUI& k) { k.SetLightState(0xFF0000, 90); }},
+  };
+  auto setUp = [](CDeviceKeyButtonUI& k) {
+    k.resize(40, 40);
+    k.SetText(L"A");
+    k.SetTextColor(0xFFFFFFFF);
+    k.SetLight(true);
+    k.SetLightState(0x0000FF, 255);
+  };
+  for (const auto& c : cases) {
+    CDeviceKeyButtonUI cached;
+    setUp(cached);
+    const QImage before = cached.grab().toImage();
+    c.change(cached);
+    CDeviceKeyButtonUI fresh;
+    setUp(fresh);
+    c.change(fresh);
+    const QImage expected = fresh.grab().toImage();
+    EXPECT_NE(expected, before) << c.what;
+    EXPECT_EQ(cached.grab().toImage(), expected) << c.what;
+  }
 }
 
 TEST_F(ControlsTest, ImageButtonDeleteCornerRaisesDeleteInsteadOfClick) {
