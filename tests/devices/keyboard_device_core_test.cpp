@@ -25,6 +25,7 @@
 #include "sim/device_layout.h"
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/sim_bus.h"
 
 namespace {
 
@@ -90,10 +91,7 @@ class KeyboardDeviceCoreTest : public BusFolderTest {
     BusFolderTest::SetUp();
     ::setenv("XDG_DATA_HOME", (Folder() + "/data").c_str(), 1);
     ::setenv("RUVEMO_DATA_DIR", RUVEMO_SOURCE_DIR, 1);
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim_ = std::make_unique<CSimulator>(options);
+    sim_ = MakeQuickSimulator(Folder());
     ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
     core_ = std::make_unique<CKeyboardDeviceCore>();
     core_->SetPageSink(&sink_);
@@ -106,22 +104,12 @@ class KeyboardDeviceCoreTest : public BusFolderTest {
     BusFolderTest::TearDown();
   }
   std::string KeyboardPath(const char* collection) {
-    const std::string socket = sim_->SocketPath(SimProduct::Keyboard, false);
-    CHidDevice enumerator;
-    EXPECT_TRUE(enumerator.BeginEnumeration());
-    std::string path;
-    while (auto p = enumerator.NextDevicePath())
-      if (p->rfind(socket + "?", 0) == 0 && p->find(collection) != std::string::npos) path = *p;
-    return path;
+    return SimCollectionPath(*sim_, SimProduct::Keyboard, collection);
   }
   void OpenCommandChannel() {
     const std::string path = KeyboardPath("&col04");
     ASSERT_FALSE(path.empty());
-    CDeviceChannel& channel = core_->Channel();
-    std::lock_guard<std::recursive_mutex> io(channel.IoLock());
-    ASSERT_TRUE(channel.WiredInterface().Open(path, true, true, true, false));
-    channel.SetOpen(true);
-    channel.SetConnectionMode(1);
+    ASSERT_TRUE(OpenWiredChannel(core_->Channel(), path));
   }
   void AttachListener() {
     const std::string path = KeyboardPath("&col03");

@@ -22,6 +22,7 @@
 #include "sim/device_layout.h"
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/sim_bus.h"
 
 namespace {
 
@@ -60,22 +61,11 @@ class KeyboardSimTest : public BusFolderTest {
  protected:
   void SetUp() override {
     BusFolderTest::SetUp();
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim_ = std::make_unique<CSimulator>(options);
+    sim_ = MakeQuickSimulator(Folder());
     ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
-    const std::string socket = sim_->SocketPath(SimProduct::Keyboard, false);
-    CHidDevice enumerator;
-    ASSERT_TRUE(enumerator.BeginEnumeration());
-    std::string path;
-    while (auto p = enumerator.NextDevicePath())
-      if (p->rfind(socket + "?", 0) == 0 && p->find("&col04") != std::string::npos) path = *p;
+    const std::string path = SimCollectionPath(*sim_, SimProduct::Keyboard, "&col04");
     ASSERT_FALSE(path.empty());
-    std::lock_guard<std::recursive_mutex> io(channel_.IoLock());
-    ASSERT_TRUE(channel_.WiredInterface().Open(path, true, true, true, false));
-    channel_.SetOpen(true);
-    channel_.SetConnectionMode(1);
+    ASSERT_TRUE(OpenWiredChannel(channel_, path));
   }
   void TearDown() override {
     channel_.WiredInterface().Close();

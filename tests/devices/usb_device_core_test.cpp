@@ -14,6 +14,7 @@
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/sim_bus.h"
 
 namespace {
 
@@ -229,10 +230,7 @@ class UsbDeviceCoreSimTest : public BusFolderTest {
  protected:
   void SetUp() override {
     BusFolderTest::SetUp();
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim_ = std::make_unique<CSimulator>(options);
+    sim_ = MakeQuickSimulator(Folder());
   }
   void TearDown() override {
     sim_.reset();
@@ -241,21 +239,10 @@ class UsbDeviceCoreSimTest : public BusFolderTest {
   // The path of one collection of the keyboard's cable node.
   std::string KeyboardPath(const char* collection) {
     EXPECT_TRUE(sim_->Plug(SimProduct::Keyboard));
-    const std::string socket = sim_->SocketPath(SimProduct::Keyboard, false);
-    CHidDevice enumerator;
-    EXPECT_TRUE(enumerator.BeginEnumeration());
-    std::string path;
-    while (auto p = enumerator.NextDevicePath())
-      if (p->rfind(socket + "?", 0) == 0 && p->find(collection) != std::string::npos) path = *p;
-    return path;
+    return SimCollectionPath(*sim_, SimProduct::Keyboard, collection);
   }
   bool OpenCommandChannel(CUsbDeviceCore& core) {
-    const std::string path = KeyboardPath("&col04");
-    std::lock_guard<std::recursive_mutex> io(core.Channel().IoLock());
-    if (!core.Channel().WiredInterface().Open(path, true, true, true, false)) return false;
-    core.Channel().SetOpen(true);
-    core.Channel().SetConnectionMode(1);
-    return true;
+    return OpenWiredChannel(core.Channel(), KeyboardPath("&col04"));
   }
   std::unique_ptr<CSimulator> sim_;
 };

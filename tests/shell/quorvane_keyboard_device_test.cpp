@@ -14,13 +14,14 @@
 #include "panels/toolkit/dialog_builder.h"
 #include "panels/toolkit/resource_manager.h"
 #include "panels/toolkit/ui_types.h"
-#include "profiles/json_file.h"
 #include "profiles/data_folders.h"
+#include "profiles/json_file.h"
 #include "profiles/macro_library.h"
 #include "shell/control_classes.h"
 #include "sim/simulator.h"
 #include "tests/shell/qt_app.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/sim_bus.h"
 
 namespace {
 
@@ -75,28 +76,13 @@ class KeyboardPageTest : public BusFolderTest {
     return page;
   }
   std::string KeyboardPath(const char* collection) {
-    const std::string socket = sim_->SocketPath(SimProduct::Keyboard, false);
-    CHidDevice enumerator;
-    EXPECT_TRUE(enumerator.BeginEnumeration());
-    std::string path;
-    while (auto p = enumerator.NextDevicePath())
-      if (p->rfind(socket + "?", 0) == 0 && p->find(collection) != std::string::npos) path = *p;
-    return path;
+    return SimCollectionPath(*sim_, SimProduct::Keyboard, collection);
   }
   // Plugs the simulated keyboard and connects the page's object to it.
   void Connect(CQuorvaneKeyboardDevice* page) {
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim_ = std::make_unique<CSimulator>(options);
+    sim_ = MakeQuickSimulator(Folder());
     ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
-    CDeviceChannel& channel = page->Core().Channel();
-    {
-      std::lock_guard<std::recursive_mutex> io(channel.IoLock());
-      ASSERT_TRUE(channel.WiredInterface().Open(KeyboardPath("&col04"), true, true, true, false));
-      channel.SetOpen(true);
-      channel.SetConnectionMode(1);
-    }
+    ASSERT_TRUE(OpenWiredChannel(page->Core().Channel(), KeyboardPath("&col04")));
     page->Core().OnDeviceConnected();
     const auto before = sim_->ConnectionCount(SimProduct::Keyboard, false);
     ASSERT_TRUE(page->Core().AttachListener(KeyboardPath("&col03"), kKindKeyboard));
