@@ -117,24 +117,26 @@ void CKeyboardDeviceCore::SetLightInfoRecord(const LightInfoRecord& light) {
   WakeLightingThread();
 }
 
+void CKeyboardDeviceCore::MirrorLightIntoState(const LightInfoRecord& light) {
+  std::lock_guard<std::mutex> lock(stateLock_);
+  state_.effect = light.SelectItem;
+  state_.brightness = light.Light;
+  state_.speed = light.Speed;
+  state_.direction = light.Fx;
+  state_.multicolour = light.MultiColor;
+  state_.red = light.Red;
+  state_.green = light.Green;
+  state_.blue = light.Blue;
+  state_.alternateMode = light.ZZCCLedMode;
+  state_.customGroup = light.CustomGroup;
+}
+
 void CKeyboardDeviceCore::SetLightInfo(uint32_t w0, uint32_t w1, uint32_t w2, uint32_t w3) {
   const LightInfoRecord previous = GetLightInfo();
   CUsbDeviceCore::SetLightInfo(w0, w1, w2, w3);
   const LightInfoRecord light = GetLightInfo();
   document_.WriteLightInfo(light);
-  {
-    std::lock_guard<std::mutex> lock(stateLock_);
-    state_.effect = light.SelectItem;
-    state_.brightness = light.Light;
-    state_.speed = light.Speed;
-    state_.direction = light.Fx;
-    state_.multicolour = light.MultiColor;
-    state_.red = light.Red;
-    state_.green = light.Green;
-    state_.blue = light.Blue;
-    state_.alternateMode = light.ZZCCLedMode;
-    state_.customGroup = light.CustomGroup;
-  }
+  MirrorLightIntoState(light);
   if (light.SelectItem != previous.SelectItem) RestartEffect(light.SelectItem, false);
 }
 
@@ -198,19 +200,7 @@ int CKeyboardDeviceCore::LoadLightingFromProfile() {
     lightInfo_ = light;
     audioLight_ = audio;
   }
-  {
-    std::lock_guard<std::mutex> lock(stateLock_);
-    state_.effect = light.SelectItem;
-    state_.brightness = light.Light;
-    state_.speed = light.Speed;
-    state_.direction = light.Fx;
-    state_.multicolour = light.MultiColor;
-    state_.red = light.Red;
-    state_.green = light.Green;
-    state_.blue = light.Blue;
-    state_.alternateMode = light.ZZCCLedMode;
-    state_.customGroup = light.CustomGroup;
-  }
+  MirrorLightIntoState(light);
   {
     std::lock_guard<std::recursive_mutex> lock(overlayLock_);
     overlays_ = document_.GetLightList();

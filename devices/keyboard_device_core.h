@@ -158,6 +158,8 @@ class CKeyboardDeviceCore : public CUsbDeviceCore {
 
  private:
   void SetLightInfoRecord(const LightInfoRecord& light);
+  // The lighting fields of the device state follow the light record.
+  void MirrorLightIntoState(const LightInfoRecord& light);
   // Resets the effect's state and runs its initialiser (custom colours first
   // load their table: from the keyboard, or from the profile).
   void RestartEffect(int effect, bool coloursFromDevice);
