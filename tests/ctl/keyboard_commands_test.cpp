@@ -26,6 +26,7 @@
 #include "sim/device_layout.h"
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/stored_keyboard_profile.h"
 
 namespace {
 
@@ -168,56 +169,24 @@ TEST_F(CtlKeyboardTest, ExitStatusSaysWhatWentWrong) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
-    if (c.plugged)
+    if (c.plugged) {
       ASSERT_TRUE(sim_->Plug(SimProduct::Keyboard));
-    else
+    } else {
       sim_->Unplug(SimProduct::Keyboard);
+    }
     const CtlRun run = Run(c.args);
     EXPECT_EQ(run.status, c.status) << run.out << run.err;
-    if (c.status != 0) EXPECT_FALSE(run.err.empty());
+    if (c.status != 0) {
+      EXPECT_FALSE(run.err.empty());
+    }
   }
 }
 
 class CtlWriteProfileTest : public CtlKeyboardTest {
  protected:
-  // A stored profile whose keys A and S use macros 1 and 0 of a library of
-  // two, selected; its lighting: speed 1, red 99.
+  // The keyboard's selected stored profile (see StoreKeyboardProfileWithMacros).
   void StoreProfile(int eventsPerMacro) {
-    const std::string folder = UserDeviceFolder(kKeyboardFolderName);
-    ASSERT_FALSE(folder.empty());
-    CMacroLibrary library(folder);
-    for (int m = 0; m < 2; ++m) {
-      const int index = library.NewMacro();
-      ASSERT_GE(index, 0);
-      Json::Value events(Json::arrayValue);
-      for (int e = 0; e < eventsPerMacro; ++e) {
-        Json::Value event;
-        event["Delay"] = "5";
-        event["Type"] = 1;
-        event["Action"] = "down";
-        event["Button"] = 4;
-        events.append(event);
-      }
-      ASSERT_TRUE(library.SaveMacroEvents(index, events));
-    }
-    CProfileList profiles;
-    profiles.SetDeviceType(1);
-    profiles.SetFolders(folder, DefaultProfilePath(kKeyboardFolderName));
-    ASSERT_TRUE(profiles.InitProfiles());
-    CKeyboardProfiledata doc;
-    doc.SetDefaultProfilePath(DefaultProfilePath(kKeyboardFolderName));
-    doc.SetProfilePath(profiles.CurrentProfilePath());
-    doc.Load(profiles.CurrentProfilePath());
-    auto keys = doc.GetKeyList();
-    ASSERT_GT(keys.size(), 65u);
-    keys[64].Normal.code = {0x70, 1, 0};
-    keys[65].Normal.code = {0x71, 0, 0};
-    doc.SetKeyList(keys);
-    LightInfoRecord light = doc.ReadLightInfo();
-    light.Speed = 1;
-    light.Red = 99;
-    doc.WriteLightInfo(light);
-    ASSERT_TRUE(doc.SaveProfile());
+    ASSERT_FALSE(StoreKeyboardProfileWithMacros(eventsPerMacro).empty());
   }
   std::vector<uint8_t> KeyEntry(SimArea area, int key) const {
     const auto table = Area(area);

@@ -26,6 +26,7 @@
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
 #include "tests/support/sim_bus.h"
+#include "tests/support/stored_keyboard_profile.h"
 
 namespace {
 
@@ -126,49 +127,12 @@ class KeyboardDeviceCoreTest : public BusFolderTest {
     const size_t at = static_cast<size_t>(SimPosition(key)) * 3;
     return {table[at], table[at + 1], table[at + 2]};
   }
-  // Selects a stored profile whose keys A and S use macros 1 and 0 of a
-  // library of two (eventsPerMacro events each); its lighting: speed 1, red
-  // 99. Returns its id.
-  std::string StoreProfile(int eventsPerMacro) {
-    const std::string folder = UserDeviceFolder(kKeyboardFolderName);
-    EXPECT_FALSE(folder.empty());
-    CMacroLibrary library(folder);
-    for (int m = 0; m < 2; ++m) {
-      const int index = library.NewMacro();
-      EXPECT_GE(index, 0);
-      Json::Value events(Json::arrayValue);
-      for (int e = 0; e < eventsPerMacro; ++e) {
-        Json::Value event;
-        event["Delay"] = "5";
-        event["Type"] = 1;
-        event["Action"] = "down";
-        event["Button"] = 4;
-        events.append(event);
-      }
-      EXPECT_TRUE(library.SaveMacroEvents(index, events));
-    }
-    CProfileList profiles;
-    profiles.SetDeviceType(1);
-    profiles.SetFolders(folder, DefaultProfilePath(kKeyboardFolderName));
-    EXPECT_TRUE(profiles.InitProfiles());
-    CKeyboardProfiledata doc;
-    doc.SetDefaultProfilePath(DefaultProfilePath(kKeyboardFolderName));
-    doc.SetProfilePath(profiles.CurrentProfilePath());
-    doc.Load(profiles.CurrentProfilePath());
-    auto keys = doc.GetKeyList();
-    EXPECT_GT(keys.size(), 65u);
-    if (keys.size() > 65) {
-      keys[64].Normal.code = {0x70, 1, 0};
-      keys[65].Normal.code = {0x71, 0, 0};
-    }
-    doc.SetKeyList(keys);
-    LightInfoRecord light = doc.ReadLightInfo();
-    light.SelectItem = 6;
-    light.Speed = 1;
-    light.Red = 99;
-    doc.WriteLightInfo(light);
-    EXPECT_TRUE(doc.SaveProfile());
-    return profiles.GetCurrentUUID();
+  // The keyboard's selected stored profile, effect 6 (see
+  // StoreKeyboardProfileWithMacros); returns its id.
+  static std::string StoreProfile(int eventsPerMacro) {
+    std::string uuid = StoreKeyboardProfileWithMacros(eventsPerMacro, 6);
+    EXPECT_FALSE(uuid.empty());
+    return uuid;
   }
   void SetEffect(int effect, int speed) {
     LightInfoRecord light = core_->GetLightInfo();
