@@ -16,16 +16,12 @@
 #include "platform/usb_ids.h"
 #include "sim/report_descriptors.h"
 #include "sim/simulator.h"
+#include "tests/ctl/ctl_run.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/sim_bus.h"
 #include "tests/support/stuck_node.h"
 
 namespace {
-
-struct CtlRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
 
 // Rows of `list` for the keyboard's and the headset's command interfaces.
 constexpr const char* kKeyboardCommandRow =
@@ -40,39 +36,17 @@ class CtlDeviceTest : public BusFolderTest {
  protected:
   void SetUp() override {
     BusFolderTest::SetUp();
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim_ = std::make_unique<CSimulator>(options);
+    sim_ = MakeQuickSimulator(Folder());
   }
   void TearDown() override {
     sim_.reset();
     BusFolderTest::TearDown();
   }
 
-  // The tool's run; a hang ends after ten seconds (status 124, from timeout).
+  // Other tests of the run may own the program's name on the shared session
+  // bus; the tool is given a bus address where no bus answers.
   CtlRun Run(const std::string& arguments) {
-    const std::string errFile = Folder() + "/stderr.txt";
-    // Other tests of the run may own the program's name on the shared session
-    // bus; the tool is given a bus address where no bus answers.
-    const std::string command = "DBUS_SESSION_BUS_ADDRESS=unix:path=" + Folder() +
-                                "/no-session-bus timeout 10 " + std::string(RUVEMO_BINARY_DIR) +
-                                "/bin/ruvemoctl " + arguments + " 2>" + errFile;
-    CtlRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 512> chunk{};
-    size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-      run.out.append(chunk.data(), n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (FILE* err = std::fopen(errFile.c_str(), "r")) {
-      while ((n = std::fread(chunk.data(), 1, chunk.size(), err)) > 0)
-        run.err.append(chunk.data(), n);
-      std::fclose(err);
-    }
-    return run;
+    return RunCtl(Folder(), "unix:path=" + Folder() + "/no-session-bus", arguments);
   }
 
   static std::string Hex(const std::vector<uint8_t>& bytes) {

@@ -25,16 +25,12 @@
 #include "profiles/profile_list.h"
 #include "sim/device_layout.h"
 #include "sim/simulator.h"
+#include "tests/ctl/ctl_run.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/sim_bus.h"
 #include "tests/support/stored_keyboard_profile.h"
 
 namespace {
-
-struct CtlRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
 
 // The device position of key number key on the simulated keyboard, -1 none.
 int SimPosition(int key) {
@@ -51,10 +47,7 @@ class CtlKeyboardTest : public BusFolderTest {
     BusFolderTest::SetUp();
     ::setenv("XDG_DATA_HOME", (Folder() + "/data").c_str(), 1);
     ::setenv("RUVEMO_DATA_DIR", RUVEMO_SOURCE_DIR, 1);
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim_ = std::make_unique<CSimulator>(options);
+    sim_ = MakeQuickSimulator(Folder());
     // Other tests of the run may own the program's name on the shared session
     // bus; the tool asks a bus of this test's own (none unless started).
     bus_ = "unix:path=" + Folder() + "/session-bus";
@@ -70,28 +63,7 @@ class CtlKeyboardTest : public BusFolderTest {
     BusFolderTest::TearDown();
   }
 
-  // The tool's run; a hang ends after ten seconds (status 124, from timeout).
-  CtlRun Run(const std::string& arguments) {
-    const std::string errFile = Folder() + "/stderr.txt";
-    const std::string command = "DBUS_SESSION_BUS_ADDRESS='" + bus_ + "' timeout 10 " +
-                                std::string(RUVEMO_BINARY_DIR) + "/bin/ruvemoctl " + arguments +
-                                " 2>" + errFile;
-    CtlRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 512> chunk{};
-    size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-      run.out.append(chunk.data(), n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (FILE* err = std::fopen(errFile.c_str(), "r")) {
-      while ((n = std::fread(chunk.data(), 1, chunk.size(), err)) > 0)
-        run.err.append(chunk.data(), n);
-      std::fclose(err);
-    }
-    return run;
-  }
+  CtlRun Run(const std::string& arguments) { return RunCtl(Folder(), bus_, arguments); }
 
   // Starts a session bus daemon of this test's own at bus_.
   bool StartSessionBus() {

@@ -16,6 +16,7 @@
 #include "sim/simulator.h"
 #include "tests/support/bus_folder_fixture.h"
 #include "tests/support/debug_capture.h"
+#include "tests/support/sim_bus.h"
 
 namespace {
 
@@ -45,10 +46,7 @@ class DeviceChannelTest : public BusFolderTest {
  protected:
   void SetUp() override {
     BusFolderTest::SetUp();
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim_ = std::make_unique<CSimulator>(options);
+    sim_ = MakeQuickSimulator(Folder());
     channel_ = std::make_unique<CDeviceChannel>();
   }
   void TearDown() override {

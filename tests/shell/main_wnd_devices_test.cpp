@@ -27,6 +27,7 @@
 #include "sim/simulator.h"
 #include "tests/shell/qt_app.h"
 #include "tests/support/bus_folder_fixture.h"
+#include "tests/support/sim_bus.h"
 
 namespace {
 
@@ -40,10 +41,7 @@ class MainWndDevicesTest : public BusFolderTest {
  protected:
   void SetUp() override {
     BusFolderTest::SetUp();
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim = std::make_unique<CSimulator>(options);
+    sim = MakeQuickSimulator(Folder());
     CreateWindow();
   }
   void CreateWindow() {
@@ -94,10 +92,7 @@ class StartWithKeyboardTest : public MainWndDevicesTest {
  protected:
   void SetUp() override {
     BusFolderTest::SetUp();
-    SimulatorOptions options;
-    options.busFolder = Folder();
-    options.timing = false;
-    sim = std::make_unique<CSimulator>(options);
+    sim = MakeQuickSimulator(Folder());
     ASSERT_TRUE(sim->Plug(SimProduct::Keyboard));
     MainWndDevicesTest::CreateWindow();
   }
