@@ -51,63 +51,26 @@ need gdbus libglib2.0-bin
 need xwininfo x11-utils
 need jq jq
 
-tmp=$(mktemp -d /tmp/ruvemo-bench.XXXXXX) || die "no temporary folder"
-chmod 700 "$tmp"
-mkdir -m 700 "$tmp/bus" "$tmp/config" "$tmp/data" "$tmp/runtime"
-xvfb_pid='' dbus_pid='' tray_pid='' sim_pid='' prog_pid=''
-
-# Stops a process we started: TERM, up to 3 s, then KILL.
-stop_pid() {
-  local pid=$1
-  [ -n "$pid" ] || return 0
-  kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
-}
+. "$(dirname "$0")/private_session.sh"
+make_session_folder ruvemo-bench
+tray_pid='' prog_pid=''
 
 cleanup() {
   trap - EXIT INT TERM
   stop_pid "$prog_pid"
-  if [ -n "$sim_pid" ]; then
-    echo quit >&7 2>/dev/null
-    exec 7>&- 2>/dev/null
-  fi
-  stop_pid "$sim_pid"
   stop_pid "$tray_pid"
-  stop_pid "$dbus_pid"
-  stop_pid "$xvfb_pid"
+  stop_session
   if [ $keep = 1 ]; then echo "kept $tmp"; else rm -rf "$tmp"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-# Waits up to $1 seconds (in 20 ms steps) until the command in "$@" succeeds.
-wait_for() {
-  local limit=$1; shift
-  local steps=$((limit * 50))
-  for _ in $(seq $steps); do "$@" && return 0; sleep 0.02; done
-  return 1
-}
 
 now_us() { local t=$EPOCHREALTIME; echo "${t/./}"; }
 
 # ---------------------------------------------------------------------------
 # X server, session bus, tray
 
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 10 test -s "$tmp/display" || die "Xvfb did not start (see $tmp/xvfb.log)"
-export DISPLAY=":$(head -n1 "$tmp/display")"
-
-dbus-daemon --session --nofork --nopidfile --print-address=5 5>"$tmp/bus-address" \
-  >"$tmp/dbus.log" 2>&1 &
-dbus_pid=$!
-wait_for 10 test -s "$tmp/bus-address" || die "the session bus did not start"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$tmp/bus-address")
-unset DBUS_SYSTEM_BUS_ADDRESS
+start_desktop
 
 : >"$tmp/tray.out"
 if [ -x "$bin/ruvemo-tray-host" ]; then
@@ -120,19 +83,12 @@ else
     "hidden figures will be skipped"
 fi
 
-export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data XDG_RUNTIME_DIR=$tmp/runtime
-export RUVEMO_VHID_DIR=$tmp/bus QT_QPA_PLATFORM=xcb
 unset RUVEMO_DEBUG
 
 # ---------------------------------------------------------------------------
 # Simulator: keyboard and mouse by cable; commands through a pipe on fd 7
 
-mkfifo "$tmp/sim.in"
-"$bin/ruvemo-sim" keyboard mouse --bus "$tmp/bus" --trace "$tmp/trace" \
-  <"$tmp/sim.in" >"$tmp/sim.out" 2>"$tmp/sim.err" &
-sim_pid=$!
-exec 7>"$tmp/sim.in"
-wait_for 10 grep -q '^ruvemo-sim: bus' "$tmp/sim.out" || die "ruvemo-sim did not start: $(cat "$tmp/sim.err")"
+start_simulator keyboard mouse --trace "$tmp/trace"
 
 sim() { echo "$*" >&7; }
 # Light frames the simulated keyboard has shown so far ("show" command).

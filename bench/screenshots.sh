@@ -37,57 +37,22 @@ command -v jq >/dev/null || die "jq is missing: install the Debian package jq"
 mkdir -p "$out" || die "cannot make $out"
 out=$(cd "$out" && pwd)
 
-tmp=$(mktemp -d /tmp/ruvemo-shots.XXXXXX) || die "no temporary folder"
-chmod 700 "$tmp"
-mkdir -m 700 "$tmp/bus" "$tmp/config" "$tmp/data" "$tmp/runtime"
-xvfb_pid='' dbus_pid='' sim_pid='' prog_pid=''
-
-stop_pid() {
-  local pid=$1
-  [ -n "$pid" ] || return 0
-  kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
-}
+. "$(dirname "$0")/private_session.sh"
+make_session_folder ruvemo-shots
+prog_pid=''
 cleanup() {
   trap - EXIT INT TERM
   stop_pid "$prog_pid"
-  [ -n "$sim_pid" ] && { echo quit >&7 2>/dev/null; exec 7>&- 2>/dev/null; }
-  stop_pid "$sim_pid"
-  stop_pid "$dbus_pid"
-  stop_pid "$xvfb_pid"
+  stop_session
   rm -rf "$tmp"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-wait_for() {
-  local limit=$1; shift
-  for _ in $(seq $((limit * 50))); do "$@" && return 0; sleep 0.02; done
-  return 1
-}
-
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_for 10 test -s "$tmp/display" || die "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$tmp/display")"
-dbus-daemon --session --nofork --nopidfile --print-address=5 5>"$tmp/bus-address" \
-  >/dev/null 2>&1 &
-dbus_pid=$!
-wait_for 10 test -s "$tmp/bus-address" || die "the session bus did not start"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$tmp/bus-address")
-export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data XDG_RUNTIME_DIR=$tmp/runtime
-export RUVEMO_VHID_DIR=$tmp/bus QT_QPA_PLATFORM=xcb
+start_desktop
 
 # The simulator starts with no device: the first pictures show none.
-mkfifo "$tmp/sim.in"
-"$bin/ruvemo-sim" --bus "$tmp/bus" <"$tmp/sim.in" >"$tmp/sim.out" 2>"$tmp/sim.err" &
-sim_pid=$!
-exec 7>"$tmp/sim.in"
-wait_for 10 grep -q '^ruvemo-sim: bus' "$tmp/sim.out" || die "ruvemo-sim did not start"
+start_simulator
 
 # The keyboard's profile with an animated effect, written to the keyboard
 # while the program does not run yet.
