@@ -57,12 +57,7 @@ bool OpenCommandInterface(CDeviceChannel& channel, const CSimulator& sim, bool r
     if (p->rfind(node, 0) == 0 && p->find("&col04") != std::string::npos) path = *p;
   enumerator.FreeDevicePaths();
   if (path.empty()) return false;
-  std::lock_guard<std::recursive_mutex> lock(channel.IoLock());
-  CHidDevice& record = receiver ? channel.DongleInterface() : channel.WiredInterface();
-  if (!record.Open(path, true, true, true, false)) return false;
-  channel.SetOpen(true);
-  channel.SetConnectionMode(receiver ? 2 : 1);
-  return true;
+  return channel.OpenRecord(receiver, path, receiver ? 2 : 1);
 }
 
 int Chunks(size_t bytes, size_t payload) {

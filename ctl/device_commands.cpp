@@ -201,14 +201,11 @@ int OpenDeviceChannel(const std::string& device, CDeviceChannel& channel) {
     for (const auto& p : present) {
       if (p.catalogueIndex != row || p.note != nullptr) continue;
       const bool receiver = IsReceiverKind(kInterfaceCatalogue[row].kind);
-      std::lock_guard<std::recursive_mutex> lock(channel.IoLock());
-      CHidDevice& record = receiver ? channel.DongleInterface() : channel.WiredInterface();
-      if (!record.Open(p.path, true, true, true, false)) {
+      const bool paired = device == "keyboard" || device == "mouse";
+      if (!channel.OpenRecord(receiver, p.path, paired ? (receiver ? 2 : 1) : 0)) {
         std::fprintf(stderr, "ruvemoctl: cannot open %s\n", p.path.c_str());
         return kExitFailed;
       }
-      channel.SetOpen(true);
-      if (device == "keyboard" || device == "mouse") channel.SetConnectionMode(receiver ? 2 : 1);
       return kExitOk;
     }
   }

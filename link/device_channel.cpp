@@ -42,6 +42,16 @@ int StatusResult(const uint8_t* reply) {
 
 CDeviceChannel::~CDeviceChannel() { SetOpen(false); }
 
+bool CDeviceChannel::OpenRecord(bool receiver, const std::string& path, int mode) {
+  std::lock_guard<std::recursive_mutex> io(ioLock_);
+  CHidDevice& record = receiver ? dongle_ : wired_;
+  record.Close();
+  if (!record.Open(path, true, true, true, false)) return false;
+  if (mode != 0) SetConnectionMode(mode);
+  SetOpen(true);
+  return true;
+}
+
 void CDeviceChannel::SetConnectionMode(int mode) {
   const bool dongle = mode == 2;
   dongleMode_.store(dongle ? 1 : 0);

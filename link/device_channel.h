@@ -34,6 +34,11 @@ class CDeviceChannel {
   uint16_t BlockSize() const { return blockSize_.load(); }
   bool IsOpen() const { return open_.load() != 0; }
   void SetOpen(bool open) { open_.store(open ? 1 : 0); }
+  // Opens the wired or the receiver record on `path` for command exchanges
+  // (read, write, overlapped, shared), closing it first, under the I/O lock.
+  // On success sets the connection mode (unless mode is 0) and marks the
+  // channel open; on failure the open flag is left as it was.
+  bool OpenRecord(bool receiver, const std::string& path, int mode);
   bool IsLightingPaused() const { return lightingPaused_.load() != 0; }
   void SetLightingPaused(bool paused) { lightingPaused_.store(paused ? 1 : 0); }
   bool IsDongleMode() const { return dongleMode_.load() != 0; }

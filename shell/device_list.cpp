@@ -369,23 +369,12 @@ void CDeviceList::OpenChannel(CQuorvaneUSBDevice* device, const ArrivalPlan& pla
                               const std::string& path) {
   CUsbDeviceCore& core = device->Core();
   CDeviceChannel& channel = core.Channel();
-  bool opened = false;
-  {
-    std::lock_guard<std::recursive_mutex> io(channel.IoLock());
-    CHidDevice& record = plan.record == ChannelRecord::Receiver ? channel.DongleInterface()
-                                                                : channel.WiredInterface();
-    record.Close();
-    opened = record.Open(path, true, true, true, false);
-    if (opened) {
-      channel.SetOpen(true);
-      if (plan.connectionMode != 0) channel.SetConnectionMode(plan.connectionMode);
-      core.SetIdentity(table_.Row(plan.identityRow));
-    }
-  }
-  if (opened)
-    core.WakeLightingThread();
-  else
+  if (!channel.OpenRecord(plan.record == ChannelRecord::Receiver, path, plan.connectionMode)) {
     DebugOutputF("device channel: %s does not open", path.c_str());
+    return;
+  }
+  core.SetIdentity(table_.Row(plan.identityRow));
+  core.WakeLightingThread();
 }
 
 void CDeviceList::SwitchConnection(int index) {
@@ -400,14 +389,8 @@ void CDeviceList::SwitchConnection(int index) {
   {
     std::lock_guard<std::recursive_mutex> io(channel.IoLock());
     channel.SetOpen(false);
-    CHidDevice& record = plan.reopen == ChannelRecord::Receiver ? channel.DongleInterface()
-                                                                : channel.WiredInterface();
-    record.Close();
-    opened = !plan.newPath.empty() && record.Open(plan.newPath, true, true, true, false);
-    if (opened) {
-      channel.SetConnectionMode(plan.connectionMode);
-      channel.SetOpen(true);
-    }
+    opened = channel.OpenRecord(plan.reopen == ChannelRecord::Receiver, plan.newPath,
+                                plan.connectionMode);
   }
   if (!opened) {
     DebugOutputF("device channel: switch to %s failed", plan.newPath.c_str());

@@ -35,9 +35,5 @@ inline std::string SimCollectionPath(CSimulator& sim, SimProduct product, const 
 // Opens the channel's wired record on `path` as discovery does for a cable
 // connection.
 inline bool OpenWiredChannel(CDeviceChannel& channel, const std::string& path) {
-  std::lock_guard<std::recursive_mutex> io(channel.IoLock());
-  if (!channel.WiredInterface().Open(path, true, true, true, false)) return false;
-  channel.SetOpen(true);
-  channel.SetConnectionMode(1);
-  return true;
+  return channel.OpenRecord(false, path, 1);
 }
